@@ -1,0 +1,48 @@
+# The two set-up commands: `make run` and `make test`. Each installs what is
+# missing, configures once and builds incrementally.
+
+BUILD ?= build
+SANITIZE ?=
+JOBS ?= $(shell nproc)
+ifneq ($(SANITIZE),)
+BUILD := $(BUILD)-sanitize
+endif
+RUN_ARGS ?=
+
+.PHONY: all deps configure build run test unit bench fuzz demo clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DLEDPLAYER_SANITIZE=$(SANITIZE) -DLEDPLAYER_BENCH=ON
+
+configure: $(BUILD)/CMakeCache.txt
+
+build: deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	demo/make-demo-root var/device
+
+run: build demo
+	$(BUILD)/bin/ledplayer --root var/device --snapshot-dir var/snapshots --snapshot-every 5 $(RUN_ARGS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+unit: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
+
+bench: build
+	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b --benchmark_counters_tabular=true || exit 1; done
+
+fuzz: deps
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DLEDPLAYER_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	@for f in build-fuzz/bin/fuzz_*; do echo "== $$f"; $$f -max_total_time=60 || exit 1; done
+
+clean:
+	rm -rf build build-sanitize build-fuzz

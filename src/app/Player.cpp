@@ -1,0 +1,77 @@
+#include "app/Player.h"
+
+#include <spdlog/spdlog.h>
+
+#include "app/WorkerThread.h"
+
+namespace led {
+namespace {
+
+std::filesystem::path VolumeDir(const std::string& configured) { return configured; }
+
+}  // namespace
+
+Player::Player(Settings s, Clock c, std::unique_ptr<DisplayBackend> backend,
+               std::unique_ptr<System> sys)
+    : settings(std::move(s)),
+      clock(std::move(c)),
+      fs(settings.root),
+      events(clock),
+      system(std::move(sys)),
+      queue(clock),
+      testLog(fs) {
+    if (!settings.volumeNand.empty()) fs.MapVolume("nand", VolumeDir(settings.volumeNand));
+    if (!settings.volumeStorageCard.empty())
+        fs.MapVolume("Storage Card", VolumeDir(settings.volumeStorageCard));
+    if (!settings.volumeStorageCardSd.empty())
+        fs.MapVolume("Storage Card 1_0", VolumeDir(settings.volumeStorageCardSd));
+    if (!settings.volumeHdd.empty()) fs.MapVolume("HDD", VolumeDir(settings.volumeHdd));
+    if (!system) {
+        system = std::make_unique<System>(
+            System::Commands{settings.rebootCommand, settings.startupCommand,
+                             settings.setTimeCommand},
+            [this](const std::string& what, const std::string& detail) {
+                spdlog::info("{}: {}", what, detail);
+                events.Emit(what, {{"detail", detail}});
+            });
+    }
+    backend_ = backend ? std::move(backend) : MakeHeadlessBackend();
+}
+
+bool Player::OpenDisplay(Size raster, KeyHandler onKey) {
+    if (!backend_) backend_ = MakeHeadlessBackend();
+    display = std::make_unique<Display>(std::move(backend_), raster);
+    if (display->Start(onKey)) return true;
+    display.reset();
+    return false;
+}
+
+Player::~Player() {
+    BeginShutdown();
+    for (auto& w : workers) w->Join();
+    mainWindow.reset();
+    if (display) display->Stop();
+}
+
+void Player::BeginShutdown() {
+    {
+        std::lock_guard lock(sleepMutex_);
+        shuttingDown_ = true;
+    }
+    sleepWake_.notify_all();
+    normal.stopFlag = true;
+    osd.stopFlag = true;
+}
+
+bool Player::SleepOrStop(int64_t milliseconds) {
+    int64_t deadline = clock.Ticks() + std::max<int64_t>(0, milliseconds);
+    std::unique_lock lock(sleepMutex_);
+    if (clock.IsStepped()) {
+        clock.SleepUntil(deadline);
+        return !shuttingDown_;
+    }
+    sleepWake_.wait_until(lock, clock.RealDeadline(deadline), [this] { return shuttingDown_.load(); });
+    return !shuttingDown_;
+}
+
+}  // namespace led

@@ -1,0 +1,272 @@
+#include "app/Startup.h"
+
+#include <spdlog/spdlog.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/MainWindow.h"
+#include "app/Monitors.h"
+#include "app/Player.h"
+#include "app/WorkerThread.h"
+#include "clock/SensorPolling.h"
+#include "net/NetworkThreads.h"
+#include "platform/image/PngWriter.h"
+#include "platform/system/Threads.h"
+#include "platform/text/Fonts.h"
+#include "program/PlaylistReader.h"
+#include "program/Scheduler.h"
+#include "render/ScreenText.h"
+#include "screen/CardLink.h"
+#include "screen/Schedules.h"
+#include "screen/ScreenTables.h"
+#include "storage/BootScreen.h"
+#include "storage/Files.h"
+#include "storage/SettingsFiles.h"
+#include "usb/UsbDisk.h"
+#include "video/MediaEvents.h"
+
+namespace led {
+namespace {
+
+// The worker threads in start order. A thread whose switch file exists is not
+// started; a thread with a marker file only runs when the file exists.
+struct ThreadRow {
+    const char* name;
+    int priority;
+    const char* offSwitch;  // presence turns the thread off
+    const char* onSwitch;   // presence turns the thread on
+    void (*body)(Player&);
+    WorkerThread* Player::*kept;
+};
+
+constexpr ThreadRow kFirstGroup[] = {
+    {"brightness", 3, files::kBrightThreadOff, nullptr, BrightnessScheduleThread, nullptr},
+    {"volume", 4, files::kVolumeThreadOff, nullptr, VolumeThread, nullptr},
+    {"power", 4, files::kPowerThreadOff, nullptr, PowerScheduleThread, nullptr},
+    {"restart", 3, nullptr, nullptr, ScheduledRestartThread, nullptr},
+    {"sensors", 3, files::kMiscThreadOff, nullptr, SensorPollingThread, nullptr},
+    {"watchdog", 3, nullptr, nullptr, KeepAliveThread, nullptr},
+    {"udp-config", 3, nullptr, nullptr, UdpConfigServerThread, nullptr},
+    {"remote", 3, files::kRemoteThreadOff, nullptr, RemoteWindowThread, &Player::remoteWindowThread},
+};
+
+constexpr ThreadRow kSecondGroup[] = {
+    {"server-link", 3, nullptr, nullptr, ServerLinkThread, &Player::serverLinkThread},
+    {"tcp-5002", 3, nullptr, nullptr, TcpAcceptLoop, nullptr},
+    {"tcp-5005", 3, nullptr, nullptr, TextAcceptLoop, nullptr},
+    {"normal-sched", 3, nullptr, nullptr, NormalSchedulerThread, &Player::normalSchedulerThread},
+    {"osd-sched", 3, nullptr, nullptr, OsdSchedulerThread, nullptr},
+    {"usb-disk", 3, files::kUsbThreadOff, nullptr, UsbDiskThread, nullptr},
+    {"mem-monitor", 3, nullptr, files::kMemDisp, MemoryMonitorThread, nullptr},
+};
+
+void StartThreads(Player& player, std::span<const ThreadRow> rows) {
+    for (const auto& row : rows) {
+        if (row.offSwitch && player.fs.Exists(row.offSwitch)) {
+            spdlog::info("thread {} switched off by {}", row.name, row.offSwitch);
+            continue;
+        }
+        if (row.onSwitch && !player.fs.Exists(row.onSwitch)) continue;
+        auto body = row.body;
+        auto thread = std::make_unique<WorkerThread>(row.name, row.priority,
+                                                     [&player, body] { body(player); });
+        thread->Start();
+        player.events.Emit("thread-start", {{"thread", row.name}});
+        if (row.kept) player.*(row.kept) = thread.get();
+        player.workers.push_back(std::move(thread));
+    }
+}
+
+Size ParseSize(const std::string& text, Size fallback) {
+    int w = 0, h = 0;
+    char x = 0;
+    if (std::sscanf(text.c_str(), "%d%c%d", &w, &x, &h) == 3 && (x == 'x' || x == 'X') && w > 0 &&
+        h > 0 && w <= 16384 && h <= 16384)
+        return {w, h};
+    return fallback;
+}
+
+bool CreateMainWindow(Player& player) {
+    Size screen = ParseSize(player.settings.size, {1920, 1080});
+    player.windowSize = DecideWindowSize(player.fs, screen);
+    KeyHandler onKey = [&player](int code) {
+        player.queue.Post({msg::kKeyDown, uint64_t(code), 0});
+    };
+    if (!player.OpenDisplay(player.windowSize, onKey)) {
+        spdlog::warn("display backend could not open; continuing headless");
+        player.ResetBackend(MakeHeadlessBackend());
+        if (!player.OpenDisplay(player.windowSize, onKey)) return false;
+    }
+    player.mainWindow = player.display->CreateWindow(
+        "J7 Application", {0, 0, player.windowSize.width, player.windowSize.height}, false);
+    MainWndProc(player, {msg::kCreate, 0, 0});
+    spdlog::info("main window {}x{} on the {} backend", player.windowSize.width,
+                 player.windowSize.height, player.display->BackendName());
+    return true;
+}
+
+void RemoveAllPrograms(Player& player) {
+    if (!player.fs.Exists(files::kRemoveAll) && !player.fs.Exists(files::kRemoveAllHdd)) return;
+    player.fs.Remove(BuildStoragePaths(player.runMode).playlist);
+    player.fs.Remove(files::kRemoveAll);
+    player.fs.Remove(files::kRemoveAllHdd);
+    spdlog::info("removeallfile: playlist deleted");
+}
+
+void FirstStartOfInstallation(Player& player) {
+    if (player.fs.Exists(files::kVer)) return;
+    player.fs.Remove("\\Storage Card 1_0\\xml\\playlist.xml");
+    player.fs.Remove("\\Storage Card\\xml\\playlist.xml");
+    auto bytes = VersionBytes(kVersionString);
+    player.fs.WriteFile(files::kVer, bytes.data(), bytes.size());
+    spdlog::info("first start of this installation: playlists discarded");
+}
+
+void LoadPlaylistAtStart(Player& player) {
+    const StoragePaths& p = player.paths;
+    RemoveInsertedPrograms(player, p.playlist);
+    auto size = player.fs.FileSize(p.playlist);
+    if (!size || *size < 41) {
+        if (player.fs.CopyFile(p.backupPlaylist, p.playlist))
+            spdlog::info("playlist restored from {}", p.backupPlaylist);
+    }
+    ReadPlaylist(player, p.playlist);
+    player.SleepOrStop(1000);
+}
+
+void ReadNetInfo(Player& player) {
+    auto text = player.fs.ReadText(files::kNetInfo, 260);
+    if (!text) return;
+    std::string fields[3];
+    size_t field = 0;
+    for (char c : *text) {
+        if (c == ',') {
+            if (++field == 3) break;
+        } else if (c != '\0') {
+            fields[field] += c;
+        }
+    }
+    player.playerName = fields[0];
+    player.serverHost = fields[1];
+    player.serverPort = std::atoi(fields[2].c_str());
+}
+
+}  // namespace
+
+bool StartUp(Player& player) {
+    auto& fs = player.fs;
+    std::error_code ec;
+    std::filesystem::create_directories(fs.Root(), ec);
+    for (const auto& volume : {"nand", "Storage Card"})
+        std::filesystem::create_directories(*fs.Resolve(std::string("\\") + volume), ec);
+
+    // 1-2
+    player.system->RunAtStart(files::kStartupProgram);
+    if (!CreateMainWindow(player)) {
+        spdlog::error("the main window cannot be created");
+        return false;
+    }
+    // 3-4
+    player.chinese = ReadLanguageChinese(fs);
+    player.adapter = player.system->ReadAdapter(player.settings.networkInterface);
+    // 5
+    if (auto msyh = fs.Resolve(files::kFontMsyh); msyh && fs.Exists(files::kFontMsyh))
+        Fonts::AddFontFile(msyh->string());
+    // 6-7
+    player.testLog.Enable(fs.Exists(files::kTestLogSwitch));
+    player.runMode = DecideRunMode(fs);
+    // 8-9
+    LoadScreenTables(player);
+    if (auto pairs = fs.ReadFile(files::kSetSwitch)) SendSwitchSettings(player, *pairs);
+    // 10-11
+    RemoveAllPrograms(player);
+    if (auto up = fs.ReadFile(files::kUpPoint, 1); up && !up->empty() && (*up)[0] == '1')
+        player.upPointFlag = false;
+    // 12-14
+    player.paths = BuildStoragePaths(player.runMode);
+    CreateStandardDirectories(fs, player.paths);
+    fs.Remove(files::kChannel);
+    FirstStartOfInstallation(player);
+    // 15-16
+    OpenCardLink(player);
+    player.playerType = ParsePlayerType(ReadBoardModel(player), player.chinese);
+    player.events.Emit("player-type", {{"type", player.playerType.text},
+                                       {"width", player.playerType.rasterBounds.width},
+                                       {"height", player.playerType.rasterBounds.height}});
+    // 17
+    if (fs.Exists(files::kPointEnable)) SendPointEnable(player);
+    // 18
+    player.brightness = ReadManualBrightness(fs);
+    SendBrightness(player, player.brightness);
+    player.SleepOrStop(50);
+    SendCardInitCommand(player);
+    player.SleepOrStop(50);
+    LoadSchedules(player);
+    SetCameraSwitch(player, false);
+    ReadDialUpSettings(player);
+    player.volume = ReadVolume(fs, 100);
+    // 19-21
+    FillBlack(*player.mainWindow);
+    if (fs.Exists(files::kConfigShow))
+        fs.Remove(files::kConfigShow);
+    else
+        ShowBootScreen(player);
+    CheckRunModeStorage(player);
+    // 22-23
+    StartThreads(player, kFirstGroup);
+    auto version = VersionBytes(kVersionString);
+    fs.WriteFile(files::kVersion, version.data(), version.size());
+    // 24-26
+    LoadPlaylistAtStart(player);
+    ReadNetInfo(player);
+    StartThreads(player, kSecondGroup);
+    // 27
+    player.testLog.Append(files::kRebootRec, "board boot staring ...", player.clock.Now());
+    player.events.Emit("started", {{"runMode", player.runMode == RunMode::Flash ? "flash" : "sd"}});
+    NotifySupervisor("READY=1");
+    return true;
+}
+
+void StartRunHelpers(Player& player) {
+    const Settings& s = player.settings;
+    if (s.runFor > 0) {
+        auto t = std::make_unique<WorkerThread>("run-for", 3, [&player] {
+            if (player.SleepOrStop(int64_t(player.settings.runFor * 1000))) {
+                spdlog::info("bounded run over");
+                player.queue.Quit(0);
+                player.BeginShutdown();
+            }
+        });
+        t->Start();
+        player.workers.push_back(std::move(t));
+    }
+    if (s.snapshotEvery > 0 && !s.snapshotDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(s.snapshotDir, ec);
+        auto t = std::make_unique<WorkerThread>("snapshots", 4, [&player] {
+            const auto period = int64_t(player.settings.snapshotEvery * 1000);
+            while (player.SleepOrStop(period)) {
+                if (!player.display) continue;
+                LocalTime now = player.clock.Now();
+                char name[40];
+                std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d.png", now.year, now.month,
+                              now.day, now.hour, now.minute, now.second);
+                auto path = std::filesystem::path(player.settings.snapshotDir) / name;
+                if (WritePng(player.display->CaptureRaster(), path.string()))
+                    player.events.Emit("snapshot", {{"file", path.string()}});
+            }
+        });
+        t->Start();
+        player.workers.push_back(std::move(t));
+    }
+}
+
+int RunMessageLoop(Player& player) {
+    if (player.ShuttingDown()) return 0;
+    int code = player.queue.Run([&player](const Message& m) { return MainWndProc(player, m); });
+    player.BeginShutdown();
+    return code;
+}
+
+}  // namespace led

@@ -1,0 +1,9 @@
+#include "clock/SensorPolling.h"
+
+#include "app/Idle.h"
+
+namespace led {
+
+void SensorPollingThread(Player& player) { IdleUntilShutdown(player, "sensor polling"); }
+
+}  // namespace led

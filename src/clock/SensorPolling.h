@@ -1,0 +1,9 @@
+#pragma once
+
+namespace led {
+
+class Player;
+
+void SensorPollingThread(Player& player);
+
+}  // namespace led

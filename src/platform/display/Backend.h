@@ -1,0 +1,36 @@
+#pragma once
+// Where the composed raster goes. A backend is a few operations, chosen at
+// start-up; the compositor knows nothing else about the output device.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/display/Surface.h"
+
+namespace led {
+
+// Keys the main window understands, already mapped from the device's codes.
+using KeyHandler = std::function<void(int keyCode)>;
+
+class DisplayBackend {
+public:
+    virtual ~DisplayBackend() = default;
+    virtual const char* Name() const = 0;
+    // Called on the compositor thread before anything else.
+    virtual bool Open(Size raster) = 0;
+    // Shows the damaged rectangles of the raster.
+    virtual void Present(const Surface& raster, const std::vector<Rect>& damage) = 0;
+    // How often the compositor must call PumpInput, in real milliseconds; 0 = never.
+    virtual int InputPollMs() const { return 0; }
+    virtual void PumpInput(const KeyHandler& onKey) {}
+};
+
+std::unique_ptr<DisplayBackend> MakeHeadlessBackend();
+// None when SDL cannot be initialised.
+std::unique_ptr<DisplayBackend> MakeSdlBackend();
+// "auto" picks sdl when a display server is reachable, else headless.
+std::unique_ptr<DisplayBackend> MakeBackend(const std::string& name, std::string& error);
+
+}  // namespace led

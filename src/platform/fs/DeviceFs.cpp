@@ -1,0 +1,235 @@
+#include "platform/fs/DeviceFs.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <system_error>
+
+namespace led {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> SplitBoardPath(const std::string& path) {
+    std::vector<std::string> parts;
+    std::string cur;
+    for (char c : path) {
+        if (c == '\\' || c == '/') {
+            if (!cur.empty()) parts.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) parts.push_back(cur);
+    return parts;
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
+}
+
+// A component that would step outside its directory or re-root the path.
+bool IsUnsafeComponent(const std::string& c) {
+    if (c == "." || c == "..") return true;
+    if (c.find(':') != std::string::npos) return true;  // drive letters, "COM3:" and the like
+    return c.find('\0') != std::string::npos;
+}
+
+// The existing entry of `dir` whose name equals `name` ignoring case; an exact
+// match wins over a case-folded one.
+std::string MatchComponent(const fs::path& dir, const std::string& name) {
+    std::error_code ec;
+    if (fs::exists(dir / name, ec)) return name;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        std::string candidate = entry.path().filename().string();
+        if (EqualNoCase(candidate, name)) return candidate;
+    }
+    return name;
+}
+
+}  // namespace
+
+const std::vector<std::string>& DeviceFs::VolumeNames() {
+    static const std::vector<std::string> names = {"nand", "Storage Card", "Storage Card 1_0",
+                                                   "HDD"};
+    return names;
+}
+
+DeviceFs::DeviceFs(fs::path root) : root_(std::move(root)) {}
+
+void DeviceFs::MapVolume(const std::string& volume, fs::path directory) {
+    for (const auto& name : VolumeNames())
+        if (EqualNoCase(name, volume)) mapped_[name] = std::move(directory);
+}
+
+fs::path DeviceFs::VolumeDirectory(const std::string& canonicalVolume) const {
+    auto it = mapped_.find(canonicalVolume);
+    if (it != mapped_.end()) return it->second;
+    return root_ / canonicalVolume;
+}
+
+std::optional<fs::path> DeviceFs::Resolve(const std::string& boardPath) const {
+    auto parts = SplitBoardPath(boardPath);
+    if (parts.empty()) return std::nullopt;
+    std::string volume;
+    for (const auto& name : VolumeNames())
+        if (EqualNoCase(name, parts[0])) volume = name;
+    if (volume.empty()) return std::nullopt;
+    fs::path result = VolumeDirectory(volume);
+    for (size_t i = 1; i < parts.size(); ++i) {
+        if (IsUnsafeComponent(parts[i])) return std::nullopt;
+        result /= MatchComponent(result, parts[i]);
+    }
+    return result;
+}
+
+bool DeviceFs::VolumeExists(const std::string& boardPath) const {
+    auto parts = SplitBoardPath(boardPath);
+    if (parts.empty()) return false;
+    auto p = Resolve(parts[0]);
+    std::error_code ec;
+    return p && fs::is_directory(*p, ec);
+}
+
+bool DeviceFs::Exists(const std::string& boardPath) const {
+    auto p = Resolve(boardPath);
+    std::error_code ec;
+    return p && fs::exists(*p, ec);
+}
+
+bool DeviceFs::IsDirectory(const std::string& boardPath) const {
+    auto p = Resolve(boardPath);
+    std::error_code ec;
+    return p && fs::is_directory(*p, ec);
+}
+
+std::optional<uint64_t> DeviceFs::FileSize(const std::string& boardPath) const {
+    auto p = Resolve(boardPath);
+    std::error_code ec;
+    if (!p || !fs::is_regular_file(*p, ec)) return std::nullopt;
+    auto size = fs::file_size(*p, ec);
+    if (ec) return std::nullopt;
+    return size;
+}
+
+std::optional<std::vector<uint8_t>> DeviceFs::ReadFile(const std::string& boardPath,
+                                                       size_t maxBytes) const {
+    auto p = Resolve(boardPath);
+    std::error_code ec;
+    if (!p || !fs::is_regular_file(*p, ec)) return std::nullopt;
+    int fd = ::open(p->c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::vector<uint8_t> data;
+    uint8_t buf[65536];
+    while (data.size() < maxBytes) {
+        size_t want = std::min(sizeof buf, maxBytes - data.size());
+        ssize_t n = ::read(fd, buf, want);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        data.insert(data.end(), buf, buf + n);
+    }
+    ::close(fd);
+    return data;
+}
+
+std::optional<std::string> DeviceFs::ReadText(const std::string& boardPath, size_t maxBytes) const {
+    auto bytes = ReadFile(boardPath, maxBytes);
+    if (!bytes) return std::nullopt;
+    return std::string(bytes->begin(), bytes->end());
+}
+
+bool DeviceFs::WriteFile(const std::string& boardPath, const void* data, size_t size) const {
+    auto p = Resolve(boardPath);
+    std::error_code ec;
+    if (!p || !fs::is_directory(p->parent_path(), ec) || fs::is_directory(*p, ec)) return false;
+    fs::path tmp = *p;
+    tmp += ".part";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(static_cast<const char*>(data), std::streamsize(size));
+        if (!out) {
+            fs::remove(tmp, ec);
+            return false;
+        }
+    }
+    fs::rename(tmp, *p, ec);
+    if (ec) fs::remove(tmp, ec);
+    return !ec;
+}
+
+bool DeviceFs::AppendFile(const std::string& boardPath, const void* data, size_t size) const {
+    auto p = Resolve(boardPath);
+    std::error_code ec;
+    if (!p || !fs::is_directory(p->parent_path(), ec)) return false;
+    // One write of the whole entry with O_APPEND: concurrent appenders never
+    // interleave inside an entry.
+    int fd = ::open(p->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    ssize_t n = ::write(fd, data, size);
+    ::close(fd);
+    return n == ssize_t(size);
+}
+
+bool DeviceFs::Remove(const std::string& boardPath) const {
+    auto p = Resolve(boardPath);
+    std::error_code ec;
+    if (!p || fs::is_directory(*p, ec)) return false;
+    return fs::remove(*p, ec);
+}
+
+bool DeviceFs::CreateDirectory(const std::string& boardPath) const {
+    auto p = Resolve(boardPath);
+    std::error_code ec;
+    if (!p) return false;
+    if (fs::is_directory(*p, ec)) return true;
+    if (!fs::is_directory(p->parent_path(), ec)) return false;
+    return fs::create_directory(*p, ec);
+}
+
+bool DeviceFs::CopyFile(const std::string& from, const std::string& to) const {
+    auto src = Resolve(from);
+    auto dst = Resolve(to);
+    std::error_code ec;
+    if (!src || !dst || !fs::is_regular_file(*src, ec)) return false;
+    fs::copy_file(*src, *dst, fs::copy_options::overwrite_existing, ec);
+    return !ec;
+}
+
+bool DeviceFs::MoveFile(const std::string& from, const std::string& to) const {
+    auto src = Resolve(from);
+    auto dst = Resolve(to);
+    std::error_code ec;
+    if (!src || !dst || !fs::exists(*src, ec)) return false;
+    fs::rename(*src, *dst, ec);
+    if (!ec) return true;
+    // Different volumes may live on different file systems.
+    fs::copy_file(*src, *dst, fs::copy_options::overwrite_existing, ec);
+    if (ec) return false;
+    fs::remove(*src, ec);
+    return true;
+}
+
+std::vector<std::string> DeviceFs::List(const std::string& boardDirectory) const {
+    std::vector<std::string> names;
+    auto p = Resolve(boardDirectory);
+    std::error_code ec;
+    if (!p) return names;
+    for (const auto& entry : fs::directory_iterator(*p, ec))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+std::string JoinBoardPath(const std::string& directory, const std::string& name) {
+    if (directory.empty()) return name;
+    std::string result = directory;
+    if (result.back() != '\\') result += '\\';
+    size_t start = 0;
+    while (start < name.size() && name[start] == '\\') ++start;
+    return result + name.substr(start);
+}
+
+}  // namespace led
