@@ -156,10 +156,12 @@ void ReadNetInfo(Player& player) {
 
 bool StartUp(Player& player) {
     auto& fs = player.fs;
+    // A missing device root is created with its built-in flash volume; the
+    // storage volumes stay as they are, since their absence is a state the
+    // player reports.
     std::error_code ec;
     std::filesystem::create_directories(fs.Root(), ec);
-    for (const auto& volume : {"nand", "Storage Card"})
-        std::filesystem::create_directories(*fs.Resolve(std::string("\\") + volume), ec);
+    if (auto nand = fs.Resolve("\\nand")) std::filesystem::create_directories(*nand, ec);
 
     // 1-2
     player.system->RunAtStart(files::kStartupProgram);

@@ -133,7 +133,12 @@ void Display::Damage(const Rect& rect) {
 void Display::ComposeLocked() {
     if (damage_.empty()) return;
     for (const Rect& d : damage_) {
-        for (int y = d.y; y < d.Bottom(); ++y) std::fill_n(raster_.Row(y) + d.x, d.width, 0u);
+        // Uncovered raster is black; skip the fill when a window covers it all.
+        bool covered = std::any_of(windows_.begin(), windows_.end(), [&](Window* w) {
+            return w->IsVisible() && w->frame_.Intersected(d) == d;
+        });
+        if (!covered)
+            for (int y = d.y; y < d.Bottom(); ++y) std::fill_n(raster_.Row(y) + d.x, d.width, 0u);
         for (Window* w : windows_) {
             if (!w->IsVisible()) continue;
             std::lock_guard wlock(w->mutex_);

@@ -1,6 +1,6 @@
 #pragma once
-// A block of 32-bit xRGB pixels (0x00RRGGBB, native endianness, rows of exactly
-// width pixels). Windows, pictures and the output raster are Surfaces.
+// A block of 32-bit xRGB pixels (0xxxRRGGBB, native endianness, rows of exactly
+// width pixels). The top byte is undefined: compare pixels with & 0xffffff. Windows, pictures and the output raster are Surfaces.
 
 #include <cstdint>
 #include <cstring>

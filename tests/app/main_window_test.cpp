@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "app/MainWindow.h"
+#include "app/WorkerThread.h"
+#include "storage/Files.h"
+#include "support/TestPlayer.h"
+
+namespace led {
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() {
+        std::filesystem::create_directories(dir.Path() / "nand" / "table");
+        player = test::MakeTestPlayer(dir.Path());
+    }
+    int64_t Key(int code) { return MainWndProc(*player, {msg::kKeyDown, uint64_t(code), 0}); }
+
+    test::TempDir dir;
+    std::unique_ptr<Player> player;
+};
+
+TEST_F(MainWindowTest, VolumeKeysClampAndPersist) {
+    player->volume = 95;
+    Key(key::kVolumeUp);
+    EXPECT_EQ(player->volume, 100);
+    EXPECT_EQ(player->fs.ReadText(files::kVolume), std::string(1, char(100)));
+    player->volume = 5;
+    Key(key::kVolumeDown);
+    EXPECT_EQ(player->volume, 0);
+    EXPECT_EQ(player->fs.ReadText(files::kVolume), std::string(1, char(0)));
+    Key(key::kVolumeUp);
+    EXPECT_EQ(player->volume, 10);
+}
+
+TEST_F(MainWindowTest, ProgramKeysRequestNextAndPrevious) {
+    Key(key::kNextProgram);
+    EXPECT_TRUE(player->normal.nextRequested);
+    Key(key::kPreviousProgram);
+    EXPECT_TRUE(player->normal.previousRequested);
+    EXPECT_FALSE(player->osd.nextRequested);
+}
+
+TEST_F(MainWindowTest, CycleMessagesCountOnlyCycleNotices) {
+    MainWndProc(*player, {msg::kNormalCycle, 0, 1});
+    MainWndProc(*player, {msg::kNormalCycle, 0, 2});
+    MainWndProc(*player, {msg::kNormalCycle, 0, 0});  // a bare video notification
+    MainWndProc(*player, {msg::kOsdCycle, 0, 1});
+    EXPECT_EQ(player->normal.cycleMessageCount, 2);
+    EXPECT_EQ(player->osd.cycleMessageCount, 1);
+}
+
+TEST_F(MainWindowTest, ProgressBarGrowsWithTheCopy) {
+    test::OpenMainWindow(*player, {200, 100});
+    SetCopyProgressCounters(*player, 50, 100);
+    MainWndProc(*player, {msg::kCopyProgress, 0, 0});
+    Surface raster = player->display->CaptureRaster();
+    const uint32_t blue = Colour{0xff0000}.ToPixel();  // 0x00BBGGRR 0xff0000 is pure blue
+    EXPECT_GT(test::CountPixels(raster, {0, 0, 32, 12}, blue), 200);
+    EXPECT_EQ(test::CountPixels(raster, {33, 0, 40, 12}, blue), 0) << "half the bar only";
+}
+
+TEST_F(MainWindowTest, SupervisionRestartsAnEndedSchedulerWithin15Seconds) {
+    std::atomic<int64_t> lastEnd{0};
+    std::atomic<int64_t> restartTick{-1};
+    std::atomic<int> runs{0};
+    WorkerThread scheduler("normal-sched", 3, [&] {
+        int64_t now = player->clock.Ticks();
+        if (runs.fetch_add(1) == 0)
+            lastEnd = now;  // the first life ends at once
+        else
+            restartTick = now;
+    });
+    player->normalSchedulerThread = &scheduler;
+    scheduler.Start();
+    MainWndProc(*player, {msg::kCreate, 0, 0});  // arms the 15 s timer
+    std::thread loop([&] { player->queue.Run([&](const Message& m) { return MainWndProc(*player, m); }); });
+    for (int i = 0; i < 400 && restartTick < 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    player->queue.Quit(0);
+    loop.join();
+    ASSERT_GE(restartTick.load(), 0) << "the scheduler was not restarted";
+    EXPECT_LE(restartTick - lastEnd, 15000 + 500);
+    EXPECT_GE(scheduler.Starts(), 2);
+    scheduler.Join();
+    player->normalSchedulerThread = nullptr;
+}
+
+}  // namespace
+}  // namespace led

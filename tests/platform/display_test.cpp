@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "platform/display/Display.h"
+
+namespace led {
+namespace {
+
+class CountingBackend final : public DisplayBackend {
+public:
+    const char* Name() const override { return "counting"; }
+    bool Open(Size) override { return true; }
+    void Present(const Surface&, const std::vector<Rect>& damage) override {
+        for (const Rect& r : damage) presented += r.width * r.height;
+    }
+    std::atomic<long> presented{0};
+};
+
+TEST(DisplayTest, WindowsStackTopmostAboveMain) {
+    Display display(MakeHeadlessBackend(), {100, 100});
+    auto main = display.CreateWindow("main", {0, 0, 100, 100}, false);
+    auto popup = display.CreateWindow("popup", {10, 10, 20, 20}, true);
+    auto late = display.CreateWindow("late plain", {0, 0, 50, 50}, false);
+    main->Paint()->FillAll(Colour::FromRgb(255, 0, 0));
+    popup->Paint()->FillAll(Colour::FromRgb(0, 255, 0));
+    late->Paint()->FillAll(Colour::FromRgb(0, 0, 255));
+    Surface raster = display.CaptureRaster();
+    EXPECT_EQ(raster.Pixel(15, 15), 0x00ff00u) << "topmost stays above a later plain window";
+    EXPECT_EQ(raster.Pixel(5, 5), 0x0000ffu);
+    EXPECT_EQ(raster.Pixel(80, 80), 0xff0000u);
+    popup.reset();  // a closed window uncovers what is below
+    EXPECT_EQ(display.CaptureRaster().Pixel(15, 15), 0x0000ffu);
+    popup = display.CreateWindow("hidden", {60, 60, 10, 10}, true);
+    popup->Paint()->FillAll(Colour::FromRgb(0, 255, 0));
+    popup->Show(false);
+    EXPECT_EQ(display.CaptureRaster().Pixel(65, 65), 0xff0000u);
+}
+
+TEST(DisplayTest, OnlyDamageIsComposedAndIdleComposesNothing) {
+    auto backend = std::make_unique<CountingBackend>();
+    CountingBackend* counting = backend.get();
+    Display display(std::move(backend), {200, 100});
+    auto window = display.CreateWindow("w", {0, 0, 200, 100}, false);
+    display.ComposeNow();
+    counting->presented = 0;
+    uint64_t before = display.ComposeCount();
+    display.ComposeNow();
+    EXPECT_EQ(display.ComposeCount(), before) << "nothing changed, nothing composed";
+    window->Paint()->Fill({10, 10, 5, 4}, kRed);
+    display.ComposeNow();
+    EXPECT_EQ(counting->presented, 20);
+}
+
+TEST(DisplayTest, CanvasClipsEverythingToItsSurface) {
+    Surface s(10, 10);
+    Canvas c(s);
+    c.Fill({-5, -5, 100, 7}, kRed);
+    EXPECT_EQ(s.Pixel(0, 0), kRed.ToPixel());
+    EXPECT_EQ(s.Pixel(0, 3), 0u);
+    Surface big(30, 30);
+    Canvas(big).FillAll(Colour::FromRgb(1, 2, 3));
+    c.Copy(big, {5, 5, 30, 30}, {-3, 8});
+    EXPECT_EQ(s.Pixel(0, 9), 0x010203u);
+    c.Stretch(big, big.Bounds(), {-10, -10, 40, 40});
+    c.CopyKeyed(big, big.Bounds(), {5, 5, 100, 100}, Colour::FromRgb(9, 9, 9));
+    EXPECT_EQ(c.Damage(), s.Bounds());
+    Point tri[] = {{-20, -20}, {50, 0}, {0, 50}};
+    c.FillPolygon(tri, kBlack);
+    c.FillEllipse({-100, -100, 300, 300}, kBlack);
+    EXPECT_EQ(s.Pixel(5, 5) & 0xffffff, 0u);
+}
+
+TEST(DisplayTest, ColoursConvertFromTheBoardsOrder) {
+    Colour c{0x00332211u};  // R 0x11, G 0x22, B 0x33
+    EXPECT_EQ(c.Red(), 0x11);
+    EXPECT_EQ(c.Blue(), 0x33);
+    EXPECT_EQ(c.ToPixel(), 0x112233u);
+    EXPECT_EQ(Colour::FromPixel(0x112233u), c);
+}
+
+}  // namespace
+}  // namespace led

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include "platform/clock/Clock.h"
+#include "platform/fs/DeviceFs.h"
+#include "storage/Files.h"
+#include "storage/PlayerType.h"
+#include "storage/RunMode.h"
+#include "storage/SettingsFiles.h"
+#include "storage/TestLog.h"
+#include "support/TestPlayer.h"
+
+namespace led {
+namespace {
+
+class StorageTest : public ::testing::Test {
+protected:
+    StorageTest() { std::filesystem::create_directories(dir.Path() / "nand" / "table"); }
+    void Put(const std::string& boardPath, const std::string& bytes) {
+        ASSERT_TRUE(fs.WriteText(boardPath, bytes));
+    }
+    test::TempDir dir;
+    DeviceFs fs{dir.Path()};
+};
+
+TEST_F(StorageTest, RunModeComesFromStorePlace) {
+    EXPECT_EQ(DecideRunMode(fs), RunMode::Flash) << "missing file";
+    Put(files::kStorePlace, std::string("\x01", 1));
+    EXPECT_EQ(DecideRunMode(fs), RunMode::SdCard);
+    EXPECT_TRUE(fs.Exists(files::kStorePlace));
+    Put(files::kStorePlace, std::string("\x00\x01", 2));
+    EXPECT_EQ(DecideRunMode(fs), RunMode::Flash);
+    EXPECT_FALSE(fs.Exists(files::kStorePlace)) << "a zero byte deletes the file";
+    Put(files::kStorePlace, "");
+    EXPECT_EQ(DecideRunMode(fs), RunMode::Flash) << "empty file";
+}
+
+TEST_F(StorageTest, StoragePathsFollowTheRunMode) {
+    auto sd = BuildStoragePaths(RunMode::SdCard);
+    EXPECT_EQ(sd.video, "\\Storage Card 1_0\\video\\");
+    EXPECT_EQ(sd.playlist, "\\Storage Card 1_0\\xml\\playlist.xml");
+    EXPECT_EQ(sd.backupPlaylist, "\\Storage Card 1_0\\videotemp\\playlist.xml");
+    auto flash = BuildStoragePaths(RunMode::Flash);
+    EXPECT_EQ(flash.playlist, "\\Storage Card\\xml\\playlist.xml");
+
+    std::filesystem::create_directories(dir.Path() / "Storage Card");
+    CreateStandardDirectories(fs, flash);
+    for (const char* d : {"\\Storage Card\\video", "\\Storage Card\\videotemp", "\\Storage Card\\xml",
+                          "\\nand\\upfiles", "\\nand\\tabletemp", "\\nand\\table\\statisticalnoise",
+                          "\\nand\\table\\statisticalnoisetemp", "\\Storage Card\\osd"})
+        EXPECT_TRUE(fs.IsDirectory(d)) << d;
+}
+
+TEST_F(StorageTest, LanguageDefaultsToChinese) {
+    EXPECT_TRUE(ReadLanguageChinese(fs));
+    Put(files::kLanguage, std::string("\x01", 1));
+    EXPECT_TRUE(ReadLanguageChinese(fs));
+    Put(files::kLanguage, std::string("\x00", 1));
+    EXPECT_FALSE(ReadLanguageChinese(fs));
+    Put(files::kLanguage, "2");
+    EXPECT_FALSE(ReadLanguageChinese(fs));
+}
+
+TEST_F(StorageTest, TestConfigGivesTheWindowSize) {
+    EXPECT_EQ(ParseTestConfig("1024*768/"), (Size{1024, 768}));
+    EXPECT_EQ(ParseTestConfig("800*600/junk after"), (Size{800, 600}));
+    for (const char* junk : {"", "1024", "1024*", "1024*768", "abc*def/", "*768/", "0*768/",
+                             "1024x768/", "99999999999*1/"})
+        EXPECT_FALSE(ParseTestConfig(junk)) << junk;
+
+    EXPECT_EQ(DecideWindowSize(fs, {1920, 1080}), (Size{1920, 1080})) << "no file";
+    EXPECT_EQ(DecideWindowSize(fs, {1280, 1024}), (Size{1920, 1080}));
+    EXPECT_EQ(DecideWindowSize(fs, {800, 600}), (Size{800, 600}));
+    EXPECT_EQ(DecideWindowSize(fs, {2880, 600}), (Size{2880, 600}));
+    std::filesystem::create_directories(dir.Path() / "Storage Card 1_0");
+    Put(files::kTestConfig, "1024*768/");
+    EXPECT_EQ(DecideWindowSize(fs, {1920, 1080}), (Size{1024, 768}));
+    Put(files::kTestConfig, "garbage!!");
+    EXPECT_EQ(DecideWindowSize(fs, {1920, 1080}), (Size{1920, 1080})) << "junk: the screen rule";
+}
+
+TEST_F(StorageTest, VolumeIsClampedAndStoredAsOneByte) {
+    EXPECT_EQ(ReadVolume(fs, 100), 100) << "missing file";
+    EXPECT_EQ(AdjustVolume(95, 10), 100);
+    EXPECT_EQ(AdjustVolume(5, -10), 0);
+    EXPECT_EQ(AdjustVolume(50, 10), 60);
+    ASSERT_TRUE(WriteVolume(fs, 70));
+    EXPECT_EQ(fs.ReadText(files::kVolume), std::string(1, char(70)));
+    EXPECT_EQ(ReadVolume(fs, 100), 70);
+    Put(files::kVolume, std::string(1, char(0xC8)));  // -56 as the board's signed byte
+    EXPECT_EQ(ReadVolume(fs, 100), 0);
+}
+
+TEST_F(StorageTest, VersionIsFourBytes) {
+    auto bytes = VersionBytes(kVersionString);
+    EXPECT_EQ(bytes, (std::array<uint8_t, 4>{2, 3, 0, 1}));
+}
+
+TEST(TestLogFormat, NumbersAreNotPadded) {
+    LocalTime t{2026, 3, 5, 7, 8, 9};
+    EXPECT_EQ(FormatTestLogEntry("board boot staring ...", t),
+              "board boot staring ... at:2026-3-5 7:8:9 \r\n");
+    LocalTime t2{2026, 12, 25, 23, 59, 10};
+    EXPECT_EQ(FormatTestLogEntry("x", t2), "x at:2026-12-25 23:59:10 \r\n");
+}
+
+TEST_F(StorageTest, TestLogAppendsWholeEntriesOnlyWhenEnabled) {
+    std::filesystem::create_directories(dir.Path() / "Storage Card");
+    TestLog log(fs);
+    LocalTime t{2026, 3, 5, 7, 8, 9};
+    EXPECT_FALSE(log.Append(files::kRebootRec, "a", t));
+    EXPECT_FALSE(fs.Exists(files::kRebootRec));
+    log.Enable(true);
+    ASSERT_TRUE(log.Append(files::kRebootRec, "a", t));
+    ASSERT_TRUE(log.Append(files::kRebootRec, "b", t));
+    EXPECT_EQ(fs.ReadText(files::kRebootRec), "a at:2026-3-5 7:8:9 \r\nb at:2026-3-5 7:8:9 \r\n");
+}
+
+std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+TEST(PlayerTypeTest, ModelCodeSetsTypeAndBounds) {
+    auto l = ParsePlayerType(Bytes("%#RL4a 37 4c#%"), false);
+    EXPECT_EQ(l.text, "J7-L");
+    EXPECT_EQ(l.rasterBounds, (Size{2880, 600}));
+    auto c = ParsePlayerType(Bytes("noise4A,37,43"), false);
+    EXPECT_EQ(c.text, "J7-C");
+    EXPECT_EQ(c.rasterBounds, (Size{1024, 768}));
+    auto plain = ParsePlayerType(Bytes("4A 37 20"), false);
+    EXPECT_EQ(plain.text, "J7");
+    EXPECT_EQ(plain.rasterBounds, (Size{1920, 1080}));
+    auto j6c = ParsePlayerType(Bytes("4A 36 43"), false);
+    EXPECT_EQ(j6c.text, "J6-C");
+    EXPECT_TRUE(j6c.ShiftsOsdRight());
+    EXPECT_EQ(j6c.rasterBounds, (Size{1920, 1080})) << "J6 types leave the bounds";
+}
+
+TEST(PlayerTypeTest, NoUsableAnswerIsAHardwareError) {
+    EXPECT_EQ(ParsePlayerType({}, false).text, "hardware erro");
+    EXPECT_EQ(ParsePlayerType({}, true).text, "硬件故障");
+    EXPECT_EQ(ParsePlayerType(Bytes("4A 37"), false).text, "hardware erro") << "partial answer";
+    // The first match counts even when it is not a known type.
+    EXPECT_EQ(ParsePlayerType(Bytes("41 42 43 4A 37 4C"), false).text, "hardware erro");
+    EXPECT_FALSE(ParsePlayerType(Bytes("4A 37 5A"), false).known);
+}
+
+}  // namespace
+}  // namespace led

@@ -1,0 +1,49 @@
+#include "support/TestPlayer.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+
+namespace led::test {
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    path_ = std::filesystem::temp_directory_path() /
+            ("ledplayer-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void WriteHostFile(const std::filesystem::path& path, const std::string& content) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::unique_ptr<Player> MakeTestPlayer(const std::filesystem::path& root, double scale) {
+    Settings settings;
+    settings.root = root.string();
+    auto start = LocalTime::Parse("2026-03-05 07:08:09");
+    return std::make_unique<Player>(settings, Clock(*start, scale), MakeHeadlessBackend());
+}
+
+void OpenMainWindow(Player& player, Size size) {
+    player.windowSize = size;
+    player.OpenDisplay(size, {});
+    player.mainWindow = player.display->CreateWindow("J7 Application", {0, 0, size.width, size.height}, false);
+}
+
+int CountPixels(const Surface& surface, const Rect& rect, uint32_t pixel) {
+    Rect r = rect.Intersected(surface.Bounds());
+    int n = 0;
+    for (int y = r.y; y < r.Bottom(); ++y)
+        for (int x = r.x; x < r.Right(); ++x) n += (surface.Pixel(x, y) & 0xffffff) == pixel;
+    return n;
+}
+
+}  // namespace led::test
