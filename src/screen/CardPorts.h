@@ -1,0 +1,45 @@
+#pragma once
+// The player's two serial ports: `cardPort` ("COM3:") to the receiving card and
+// `auxPort` ("COM4:") to the optional sensor and relay board, with the setting
+// that decides how the auxiliary board is driven. Both are opened once at
+// start-up (ProbeCardBaud) and stay open, or closed, for the life of the player.
+
+#include <array>
+#include <atomic>
+
+#include "platform/serial/SerialPort.h"
+
+namespace led {
+
+class Clock;
+class EventLog;
+struct Settings;
+
+inline constexpr int kCardPortNumber = 3;
+inline constexpr int kAuxPortNumber = 4;
+
+class CardPorts {
+public:
+    // Port devices come from serial.com3 / serial.com4, `auxPortMode` from
+    // serial.aux-port-mode. Waits run on `clock`; every command, reply and
+    // brightness sent is written to `events`.
+    CardPorts(const Settings& settings, const Clock& clock, EventLog& events);
+    CardPorts(const CardPorts&) = delete;
+    CardPorts& operator=(const CardPorts&) = delete;
+
+    SerialPort cardPort;
+    SerialPort auxPort;
+    // 0: auxPort at 115200 with relays and sensors; 1: auxPort at 9600 taking
+    // the binary brightness packet only; other: auxPort stays closed.
+    const int auxPortMode;
+    // Set by the sensor polling after each answered poll, cleared after each
+    // unanswered one; relays are only switched while it is set.
+    std::atomic<bool> auxBoardOnline{false};
+    // The last state asked for each relay (0..3), sent or not.
+    std::array<std::atomic<int>, 4> relayStates{};
+
+    const Clock& clock;
+    EventLog& events;
+};
+
+}  // namespace led
