@@ -17,8 +17,11 @@
 #include "platform/fs/DeviceFs.h"
 #include "platform/messages/MessageQueue.h"
 #include "platform/system/System.h"
+#include "program/AreaThreads.h"
 #include "program/LayerState.h"
+#include "program/PlaybackHold.h"
 #include "program/Records.h"
+#include "screen/CardPorts.h"
 #include "storage/PlayerType.h"
 #include "storage/RunMode.h"
 #include "storage/TestLog.h"
@@ -59,6 +62,8 @@ public:
     Clock clock;
     DeviceFs fs;
     EventLog events;
+    // `cardPort` and `auxPort`; opened at start-up.
+    CardPorts ports{settings, clock, events};
     std::unique_ptr<System> system;
     std::unique_ptr<Display> display;
     MessageQueue queue;
@@ -79,6 +84,9 @@ public:
     // Shared run-time state.
     LayerState normal{Layer::Normal};
     LayerState osd{Layer::Osd};
+    PlaybackHold hold;
+    AreaThreads areaThreads;
+    std::atomic<int> videoPlaying{0};  // set by StartProgram, cleared by the stops
     std::atomic<int> volume{100};
     std::atomic<int> brightness{255};  // the level last sent to the card
     std::atomic<int> keepAliveHandover{0};  // 1 while a video area sends the keep-alive
