@@ -77,6 +77,9 @@ public:
     RunMode runMode = RunMode::Flash;
     StoragePaths paths = BuildStoragePaths(RunMode::Flash);
     PlayerType playerType;
+    // Set by every playlist read: the display size or the playlist's screen
+    // size, and the raster line where the OSD region begins.
+    std::atomic<int> screenWidth{1920}, screenHeight{1080}, osdOffsetLine{1080};
     std::atomic<bool> upPointFlag{true};  // consulted by the control session
     std::string playerName, serverHost;
     int serverPort = 0;

@@ -148,6 +148,7 @@ struct ProgramLists {
     std::vector<ProgramRecord> all;
     std::vector<ProgramRecord> normal;
     std::vector<ProgramRecord> osd;
+    std::vector<std::string> lastFrames;  // the video items' "lastframe" names
 };
 
 }  // namespace led
