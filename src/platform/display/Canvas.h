@@ -21,6 +21,9 @@ public:
     Rect Bounds() const { return target_.Bounds(); }
     Rect Damage() const { return damage_; }
     void ResetDamage() { damage_ = {}; }
+    // Records pixels written straight into Target() (decoded video frames) as
+    // drawn, so that they are reported as damage like any other drawing.
+    void MarkDrawn(const Rect& rect) { AddDamage(rect); }
 
     void Fill(const Rect& rect, Colour colour);
     void FillAll(Colour colour) { Fill(Bounds(), colour); }
