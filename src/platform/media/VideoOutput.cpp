@@ -1,0 +1,193 @@
+#include "platform/media/VideoOutput.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/video/video.h>
+#include <spdlog/spdlog.h>
+
+#include <chrono>
+#include <mutex>
+
+#include "platform/display/Display.h"
+
+namespace led {
+
+void EnsureGstInitialized() {
+    static std::once_flag once;
+    std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+struct VideoOutput::Shared {
+    std::mutex mutex;
+    std::condition_variable shownChanged;
+    Window* owner = nullptr;
+    Rect dest;
+    Rect painted;
+    uint64_t shown = 0;
+    Surface scratch;  // frames that do not match the destination's size
+};
+
+namespace {
+
+// BGRx in memory is 0xXXRRGGBB on a little-endian machine; surfaces keep the
+// top byte zero.
+void CopyRowMasked(uint32_t* dst, const uint32_t* src, int count) {
+    for (int i = 0; i < count; ++i) dst[i] = src[i] & 0x00ffffffu;
+}
+
+void PaintFrame(VideoOutput::Shared& s, const uint8_t* data, int stride, int width, int height) {
+    Window::Painter painter = s.owner->Paint();
+    Canvas& canvas = painter.canvas();
+    Rect dest = s.dest.IsEmpty() ? Rect{0, 0, width, height} : s.dest;
+    if (dest.width == width && dest.height == height) {
+        Rect visible = dest.Intersected(canvas.Bounds());
+        if (visible.IsEmpty()) return;
+        Surface& target = canvas.Target();
+        int sx = visible.x - dest.x, sy = visible.y - dest.y;
+        for (int row = 0; row < visible.height; ++row) {
+            auto src = reinterpret_cast<const uint32_t*>(data + size_t(sy + row) * stride) + sx;
+            CopyRowMasked(target.Row(visible.y + row) + visible.x, src, visible.width);
+        }
+        canvas.MarkDrawn(visible);
+        s.painted = s.painted.United(visible);
+        return;
+    }
+    // A frame still at its previous size while the pipeline renegotiates (the
+    // first frame after the destination changed): scale it once ourselves.
+    if (s.scratch.Width() != width || s.scratch.Height() != height) s.scratch = Surface(width, height);
+    for (int row = 0; row < height; ++row)
+        CopyRowMasked(s.scratch.Row(row), reinterpret_cast<const uint32_t*>(data + size_t(row) * stride),
+                      width);
+    canvas.Stretch(s.scratch, s.scratch.Bounds(), dest);
+    s.painted = s.painted.United(dest.Intersected(canvas.Bounds()));
+}
+
+GstFlowReturn OnNewSample(GstAppSink* sink, gpointer data) {
+    auto& shared = **static_cast<std::shared_ptr<VideoOutput::Shared>*>(data);
+    GstSample* sample = gst_app_sink_pull_sample(sink);
+    if (!sample) return GST_FLOW_EOS;
+    GstVideoInfo info;
+    GstVideoFrame frame;
+    if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
+        gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
+        {
+            std::lock_guard lock(shared.mutex);
+            if (shared.owner) {
+                PaintFrame(shared, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                           GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), GST_VIDEO_FRAME_WIDTH(&frame),
+                           GST_VIDEO_FRAME_HEIGHT(&frame));
+                ++shared.shown;
+            }
+        }
+        shared.shownChanged.notify_all();
+        gst_video_frame_unmap(&frame);
+    }
+    gst_sample_unref(sample);
+    return GST_FLOW_OK;
+}
+
+void DeleteShared(gpointer data) { delete static_cast<std::shared_ptr<VideoOutput::Shared>*>(data); }
+
+GstCaps* OutputCaps(const Rect& dest) {
+    GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr);
+    // The pixel aspect ratio stays free, so the picture is stretched to fill
+    // the rectangle instead of being letterboxed.
+    if (!dest.IsEmpty())
+        gst_caps_set_simple(caps, "width", G_TYPE_INT, dest.width, "height", G_TYPE_INT, dest.height,
+                            nullptr);
+    return caps;
+}
+
+}  // namespace
+
+VideoOutput::VideoOutput() : shared_(std::make_shared<Shared>()) {
+    EnsureGstInitialized();
+    GstElement* bin = gst_bin_new(nullptr);
+    GstElement* deinterlace = gst_element_factory_make("deinterlace", nullptr);
+    GstElement* convert = gst_element_factory_make("videoconvertscale", nullptr);
+    GstElement* capsfilter = gst_element_factory_make("capsfilter", nullptr);
+    GstElement* appsink = gst_element_factory_make("appsink", nullptr);
+    gst_object_ref_sink(bin);
+    bin_.reset(bin);
+    if (!deinterlace || !convert || !capsfilter || !appsink) {
+        spdlog::error("media: a GStreamer element of the video output is missing "
+                      "(deinterlace, videoconvertscale, capsfilter, appsink)");
+        for (GstElement* e : {deinterlace, convert, capsfilter, appsink})
+            if (e) gst_object_unref(gst_object_ref_sink(e));
+        bin_.reset();
+        return;
+    }
+    gst_bin_add_many(GST_BIN(bin), deinterlace, convert, capsfilter, appsink, nullptr);
+    gst_element_link_many(deinterlace, convert, capsfilter, appsink, nullptr);
+    GstPad* sink = gst_element_get_static_pad(deinterlace, "sink");
+    gst_element_add_pad(bin, gst_ghost_pad_new("sink", sink));
+    gst_object_unref(sink);
+
+    GstCaps* caps = OutputCaps({});
+    g_object_set(capsfilter, "caps", caps, nullptr);
+    gst_caps_unref(caps);
+    // Behave like a video sink: frames late by more than 20 ms are dropped and
+    // reported upstream, so a slow decoder skips instead of falling behind.
+    g_object_set(appsink, "sync", TRUE, "qos", TRUE, "max-lateness", gint64(20 * GST_MSECOND),
+                 "enable-last-sample", FALSE, "max-buffers", 2u, nullptr);
+    GstAppSinkCallbacks callbacks{};
+    callbacks.new_sample = OnNewSample;
+    gst_app_sink_set_callbacks(GST_APP_SINK(appsink), &callbacks, new std::shared_ptr<Shared>(shared_),
+                               DeleteShared);
+    capsfilter_ = capsfilter;
+    appsink_ = appsink;
+}
+
+VideoOutput::~VideoOutput() = default;
+
+void VideoOutput::Attach(Window* owner, const Rect& dest) {
+    bool resize;
+    {
+        std::lock_guard lock(shared_->mutex);
+        resize = dest.width != shared_->dest.width || dest.height != shared_->dest.height;
+        shared_->owner = owner;
+        shared_->dest = dest;
+    }
+    if (resize && capsfilter_) {
+        GstCaps* caps = OutputCaps(dest);
+        g_object_set(capsfilter_, "caps", caps, nullptr);
+        gst_caps_unref(caps);
+    }
+}
+
+Window* VideoOutput::Detach(Rect& painted) {
+    std::lock_guard lock(shared_->mutex);
+    Window* owner = shared_->owner;
+    painted = shared_->painted;
+    shared_->owner = nullptr;
+    shared_->painted = {};
+    return owner;
+}
+
+MediaStats VideoOutput::Stats() const {
+    MediaStats stats;
+    {
+        std::lock_guard lock(shared_->mutex);
+        stats.shown = shared_->shown;
+    }
+    if (appsink_) {
+        GstStructure* s = nullptr;
+        g_object_get(appsink_, "stats", &s, nullptr);
+        guint64 dropped = 0;
+        if (s && gst_structure_get_uint64(s, "dropped", &dropped)) stats.dropped = dropped;
+        if (s) gst_structure_free(s);
+    }
+    return stats;
+}
+
+bool VideoOutput::WaitShown(Shared& shared, uint64_t count, int64_t timeoutMs) {
+    std::unique_lock lock(shared.mutex);
+    return shared.shownChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                        [&] { return shared.shown >= count; });
+}
+
+void HidePicture(Window* owner, const Rect& painted) {
+    if (!owner || painted.IsEmpty()) return;
+    owner->Paint()->Fill(painted, kBlack);
+}
+
+}  // namespace led
