@@ -25,6 +25,7 @@
 #include "storage/PlayerType.h"
 #include "storage/RunMode.h"
 #include "storage/TestLog.h"
+#include "video/VideoState.h"
 
 namespace led {
 
@@ -94,6 +95,8 @@ public:
     std::atomic<int> brightness{255};  // the level last sent to the card
     std::atomic<int> keepAliveHandover{0};  // 1 while a video area sends the keep-alive
     std::atomic<int> videoState{0};
+    // The media graph of each layer with its flags, the camera preview and switch.
+    VideoState video{settings};
     int windowCreations = 0;
     std::atomic<uint64_t> copiedBytes{0}, totalBytes{0};  // the file copy's progress counters
 
