@@ -1,14 +1,19 @@
 #pragma once
+// The main window's side of the video: the camera input switch and the graph
+// events fetched on the cycle messages 1131 and 1325.
 
 namespace led {
 
 class Player;
 enum class Layer;
 
-// Camera input switch (a GPIO line on the board).
+// Camera input switch: the line is driven low while a camera item plays
+// (on = true) and high otherwise.
 void SetCameraSwitch(Player& player, bool on);
-// Takes one event from the layer's media graph and acts on it (main window,
-// messages 1131 and 1325).
+// Takes one pending event from the layer's media graph and acts on it: end of
+// stream stops and releases the graph, switches the camera input off and ends
+// the item; a graph that must restart is stopped and released; an error is
+// only printed.
 void HandleGraphEvent(Player& player, Layer layer);
 
 }  // namespace led
