@@ -3,26 +3,32 @@
 #include <spdlog/spdlog.h>
 
 #include "app/Player.h"
-
-// Stand-in until the serial link is built: every exchange logs its command and
-// gets no answer, as with a card that is not connected.
+#include "screen/AuxBoard.h"
+#include "screen/Brightness.h"
+#include "screen/CardSenders.h"
 
 namespace led {
 
 void SendSwitchSettings(Player& player, const std::vector<uint8_t>& pairs) {
-    spdlog::debug("card: {} switch settings (no serial link in this build)", pairs.size() / 2);
+    for (size_t i = 0; i + 1 < pairs.size(); i += 2) SetRelay(player.ports, pairs[i + 1], pairs[i]);
 }
 
-void OpenCardLink(Player& player) { spdlog::info("card: no serial link in this build"); }
-
-std::vector<uint8_t> ReadBoardModel(Player& player) { return {}; }
-
-void SendPointEnable(Player& player) { spdlog::debug("card: point enable not sent"); }
-
-void SendBrightness(Player& player, int level) {
-    spdlog::debug("card: brightness {} not sent", level);
+void OpenCardLink(Player& player) {
+    bool answered = ProbeCardBaud(player.ports);
+    const auto& card = player.ports.cardPort;
+    if (card.IsOpen())
+        spdlog::info("card port {} at {} baud{}", player.settings.serialCom3, card.Baud(),
+                     answered ? "" : " (no answer to the probe)");
+    else
+        spdlog::info("card port closed (serial.com3 \"{}\")", player.settings.serialCom3);
 }
 
-void SendCardInitCommand(Player& player) { spdlog::debug("card: CC00 not sent"); }
+std::vector<uint8_t> ReadBoardModel(Player& player) { return ReadBoardModel(player.ports); }
+
+void SendPointEnable(Player& player) { SendPointEnable(player.ports, true); }
+
+void SendBrightness(Player& player, int level) { SetCardBrightness(player.ports, level); }
+
+void SendCardInitCommand(Player& player) { SetCardSwitchCC00(player.ports, true); }
 
 }  // namespace led

@@ -1,25 +1,26 @@
 #pragma once
-// The start-up exchanges with the receiving card.
+// The start-up exchanges with the receiving card and the auxiliary board, on
+// the player's ports.
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace led {
 
 class Player;
 
-// Each pair of bytes of setswitchfile.dat goes to the card as one switch setting.
+// setswitchfile.dat: records of two bytes (relay index, state), each applied
+// with SetRelay in file order. A trailing odd byte is ignored.
 void SendSwitchSettings(Player& player, const std::vector<uint8_t>& pairs);
-// Opens COM3 (576000 baud, falling back to 115200) and, by the auxiliary-port
-// mode, COM4.
+// Opens the receiving-card link: the card port at 576000 baud (115200 when
+// the card does not answer), then the auxiliary port by its mode.
 void OpenCardLink(Player& player);
-// Sends "*#RL 0034 0003#*" and returns what the card answered within 50 ms.
+// "*#RL 0034 0003#*" and what the card answered within 50 ms.
 std::vector<uint8_t> ReadBoardModel(Player& player);
 // "*#WL 003C 0001 01#*": point check on.
 void SendPointEnable(Player& player);
 void SendBrightness(Player& player, int level);
-// "*#WL CC00 0202 0cf347#*" and its acknowledgement.
+// "*#WL CC00 0202 0cf347#*"; an answer without "%#WL#%" is ignored.
 void SendCardInitCommand(Player& player);
 
 }  // namespace led

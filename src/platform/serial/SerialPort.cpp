@@ -22,7 +22,8 @@ using SteadyClock = std::chrono::steady_clock;
 // Sub-millisecond precision matters: the read time-out is 2 ms.
 bool WaitFor(int fd, short events, SteadyClock::time_point deadline, short& revents) {
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - SteadyClock::now());
+        auto left =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - SteadyClock::now());
         if (left.count() <= 0) return false;
         timespec ts{time_t(left.count() / 1000000000), long(left.count() % 1000000000)};
         pollfd p{fd, events, 0};
@@ -156,7 +157,9 @@ bool SerialPort::Open(int port, int baud, int parity, int dataBits, int stopBits
 
 void SerialPort::SetQueueSizes(size_t, size_t) {}
 
-void SerialPort::SetReadTimeout(int milliseconds) { readTimeoutMs_ = milliseconds < 0 ? 0 : milliseconds; }
+void SerialPort::SetReadTimeout(int milliseconds) {
+    readTimeoutMs_ = milliseconds < 0 ? 0 : milliseconds;
+}
 
 size_t SerialPort::Read(uint8_t* buffer, size_t size) {
     int fd = fd_.load();
@@ -185,7 +188,8 @@ size_t SerialPort::Write(const uint8_t* data, size_t size) {
     // Time to put the bytes on the line (ten bits each) and a second of slack:
     // a line that takes longer is stuck, and the write gives up.
     int baud = baud_.load() > 0 ? baud_.load() : 9600;
-    auto deadline = SteadyClock::now() + std::chrono::milliseconds(1000 + int64_t(size) * 10000 / baud);
+    auto deadline =
+        SteadyClock::now() + std::chrono::milliseconds(1000 + int64_t(size) * 10000 / baud);
     size_t sent = 0;
     while (sent < size) {
         ssize_t n = ::write(fd, data + sent, size - sent);

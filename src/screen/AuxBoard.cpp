@@ -1,0 +1,29 @@
+#include "screen/AuxBoard.h"
+
+#include "platform/clock/Clock.h"
+#include "screen/CardCommands.h"
+#include "screen/CardExchange.h"
+#include "screen/CardPorts.h"
+
+namespace led {
+
+int SetRelay(CardPorts& ports, int state, int index) {
+    const bool known = index >= 0 && index < int(ports.relayStates.size());
+    if (known) ports.relayStates[size_t(index)] = state;
+    if (!ports.auxBoardOnline) return 0;
+    if (ports.auxPortMode != 0) {
+        ports.clock.Sleep(100);
+        return 1;
+    }
+    if (!known) return 1;
+    std::string command = AuxWriteCommand(23 - index, 1, state == 1 ? 1 : 0);
+    return RunExchange(ports, PortRole::Aux, Exchange(command).Wait(100)).written ? 1 : 0;
+}
+
+std::string ReadSensorBlock(CardPorts& ports) {
+    if (ports.auxPortMode != 0) return {};
+    std::string command = AuxReadCommand(0, 32);
+    return RunExchange(ports, PortRole::Aux, Exchange(command).Wait(50).Reply(500)).reply;
+}
+
+}  // namespace led
