@@ -1,0 +1,46 @@
+#pragma once
+// The player's card ports wired to a running cardsim, on a real clock.
+
+#include <memory>
+#include <string>
+
+#include "platform/clock/Clock.h"
+#include "platform/config/Settings.h"
+#include "platform/events/EventLog.h"
+#include "screen/CardPorts.h"
+#include "support/CardSim.h"
+
+namespace led::test {
+
+// The card's waits (5 to 100 ms) stretched ten times in real time: cardsim is a
+// process like any other, and on a busy machine it may take tens of
+// milliseconds to answer. Tests check what is answered, not how fast.
+inline Clock SlowClock(double scale = 0.1) {
+    return Clock(*LocalTime::Parse("2026-03-05 07:08:09"), scale);
+}
+
+struct CardLine {
+    explicit CardLine(const CardSim& sim, int auxPortMode = 0, Clock c = SlowClock())
+        : clock(std::move(c)), events(clock) {
+        Settings settings;
+        settings.serialCom3 = sim.CardPath();
+        settings.serialCom4 = sim.AuxPath();
+        settings.auxPortMode = auxPortMode;
+        ports = std::make_unique<CardPorts>(settings, clock, events);
+    }
+    // Opens both ports at their speeds without the probe's waits.
+    CardLine& Open() {
+        OpenCardPortAt(ports->cardPort, kCardPortNumber, 115200);
+        if (ports->auxPortMode == 0 || ports->auxPortMode == 1)
+            OpenCardPortAt(ports->auxPort, kAuxPortNumber, ports->auxPortMode == 0 ? 115200 : 9600);
+        return *this;
+    }
+
+    Clock clock;
+    EventLog events;
+    std::unique_ptr<CardPorts> ports;
+};
+
+inline std::string BinDir() { return LEDPLAYER_BIN_DIR; }
+
+}  // namespace led::test

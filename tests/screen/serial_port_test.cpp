@@ -1,0 +1,107 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/serial/SerialPort.h"
+
+namespace led {
+namespace {
+
+// The far end of a pseudo-terminal, played by the test.
+struct PtyPair {
+    PtyPair() {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_GE(master, 0);
+        grantpt(master);
+        unlockpt(master);
+        path = ptsname(master);
+    }
+    ~PtyPair() {
+        if (master >= 0) close(master);
+    }
+    std::string ReadAll() {
+        std::string s;
+        char b[256];
+        usleep(20000);
+        fcntl(master, F_SETFL, O_NONBLOCK);
+        for (ssize_t n; (n = read(master, b, sizeof b)) > 0;) s.append(b, size_t(n));
+        return s;
+    }
+    int master = -1;
+    std::string path;
+};
+
+TEST(SerialPortTest, OpensByBoardNameAtAnySpeedAndPassesBytesUnchanged) {
+    PtyPair pty;
+    SerialPort port({{"COM3:", pty.path}});
+    ASSERT_TRUE(port.Open(3, 576000, SerialPort::kNoParity, 8, SerialPort::kOneStopBit, 0));
+    EXPECT_EQ(port.Name(), "COM3:");
+    EXPECT_EQ(port.Baud(), 576000);
+    port.SetReadTimeout(2);
+    // Raw line: no CR/LF translation, no XON/XOFF, no echo.
+    const std::string binary("\x00\x11\x13\r\n\x7f\xff*#", 9);
+    EXPECT_EQ(port.Write(binary), binary.size());
+    EXPECT_EQ(pty.ReadAll(), binary);
+    ASSERT_EQ(write(pty.master, binary.data(), binary.size()), ssize_t(binary.size()));
+    usleep(10000);
+    uint8_t buffer[64] = {};
+    ASSERT_EQ(port.Read(buffer, sizeof buffer), binary.size());
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), binary.size()), binary);
+    EXPECT_EQ(port.Read(buffer, sizeof buffer), 0u);  // silence
+    // Reading stops at the buffer's size and leaves the rest queued.
+    ASSERT_EQ(write(pty.master, "abcdef", 6), 6);
+    usleep(10000);
+    EXPECT_EQ(port.Read(buffer, 4), 4u);
+    EXPECT_EQ(port.Read(buffer, 4), 2u);
+    // A purged receive queue holds nothing.
+    ASSERT_EQ(write(pty.master, "xyz", 3), 3);
+    usleep(10000);
+    port.PurgeRx();
+    EXPECT_EQ(port.Read(buffer, sizeof buffer), 0u);
+}
+
+TEST(SerialPortTest, ClosedPortsDoNothingAndReportFailure) {
+    PtyPair pty;
+    SerialPort port({{"COM3:", pty.path}, {"COM4:", ""}});
+    uint8_t b[4];
+    EXPECT_FALSE(port.Open(0, 115200, 0, 8, 0, 0));
+    EXPECT_FALSE(port.Open(256, 115200, 0, 8, 0, 0));
+    EXPECT_FALSE(port.Open(4, 115200, 0, 8, 0, 0));  // no device configured
+    EXPECT_FALSE(port.Open(5, 115200, 0, 8, 0, 0));  // unknown name
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.Write("x"), 0u);
+    EXPECT_EQ(port.Read(b, 4), 0u);
+    port.PurgeAll();
+    // Open, close, and open again (another process may take it in between).
+    ASSERT_TRUE(port.Open(3, 9600, 0, 8, 0, 0));
+    port.Close();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.Write("x"), 0u);
+    EXPECT_TRUE(port.Open(3, 115200, 0, 8, 0, 0));
+}
+
+TEST(SerialPortTest, IsNotSharedWhileOpen) {
+    if (geteuid() == 0) GTEST_SKIP() << "exclusive mode does not bind root";
+    PtyPair pty;
+    SerialPort first({{"COM3:", pty.path}}), second({{"COM3:", pty.path}});
+    ASSERT_TRUE(first.Open(3, 115200, 0, 8, 0, 0));
+    EXPECT_FALSE(second.Open(3, 115200, 0, 8, 0, 0));
+    first.Close();
+    EXPECT_TRUE(second.Open(3, 115200, 0, 8, 0, 0));
+}
+
+TEST(SerialPortTest, AHungUpLineEndsReadsAndWrites) {
+    auto pty = std::make_unique<PtyPair>();
+    SerialPort port({{"COM3:", pty->path}});
+    ASSERT_TRUE(port.Open(3, 115200, 0, 8, 0, 0));
+    pty.reset();
+    uint8_t b[16];
+    EXPECT_EQ(port.Read(b, sizeof b), 0u);
+    EXPECT_EQ(port.Write("*#RL d#*"), 0u);
+}
+
+}  // namespace
+}  // namespace led
