@@ -1,0 +1,119 @@
+#include <array>
+
+#include "render/effects/EffectRun.h"
+#include "render/effects/Effects.h"
+#include "render/effects/Families.h"
+
+namespace led {
+namespace {
+
+enum class Action { Nothing, Plain, Routine };
+
+struct Resolved {
+    Action action = Action::Routine;
+    int number = 0;
+    EffectParams params;
+};
+
+bool HasRoutine(int number) { return LookUpEffect(number).family != Family::None; }
+
+// Applies the caller's column of the dispatch table to the request.
+Resolved Resolve(const EffectRequest& request) {
+    Resolved out;
+    out.number = request.number;
+    EffectParams& p = out.params;
+    p.mode = request.mode;
+    p.delay = request.delay;
+    p.step = request.step;
+    p.background = request.background;
+    bool keepScreen = request.keepScreen;
+    bool first = request.first;
+    int n = request.number;
+
+    switch (request.column) {
+    case EffectColumn::Picture:
+        if (!HasRoutine(n)) out.action = Action::Plain;
+        break;
+    case EffectColumn::Text:
+        if (n == 5 || n == 7) {
+            out.number = n == 5 ? 1 : 3;
+            p.continuous = true;
+        } else if (n == 6 || n == 8 || n > kLastEffect) {
+            out.number = 3;
+        } else if (n <= 0) {
+            out.action = Action::Plain;
+        }
+        break;
+    case EffectColumn::Exit:
+        keepScreen = true;
+        if (n == 0) {
+            out.action = Action::Nothing;
+        } else if ((n >= 1 && n <= 4) || (n >= 9 && n <= 83)) {
+            p.mode = EffectMode::Erase;
+            if (n == 1) p.continuous = first = true;
+        } else if (n >= 84 && n <= kLastEffect) {
+            p.mode = EffectMode::Show;
+        } else {
+            out.action = Action::Plain;
+        }
+        break;
+    }
+    // A continuous push never clears, except before the very first page.
+    p.clearFirst = p.continuous ? first : (p.mode == EffectMode::Show && !keepScreen);
+    return out;
+}
+
+using FamilyRoutine = void (*)(EffectRun&);
+
+// Indexed by Family.
+constexpr std::array<FamilyRoutine, 24> kRoutines = {
+    nullptr,           RunPush,          RunEdgeWipe,    RunSplit,
+    RunDoors,          RunSlats,         RunComb,        RunCornerBox,
+    RunProportionalCorner, RunDiagonal,  RunBox,         RunBoxIn,
+    RunCross,          RunMask,          RunCornerFlyIn, RunSweep,
+    RunZoom,           RunSqueeze,       RunStretchSlide, RunSmear,
+    RunDissolve,       RunGridGrowth,    RunSlideInBands, RunBlockZoom,
+};
+static_assert(size_t(Family::BlockZoom) + 1 == kRoutines.size());
+
+constexpr EffectSpec kPlainDraw{};
+
+}  // namespace
+
+EffectResult RunEffect(const EffectRequest& request, EffectTarget& target, const Surface& picture,
+                       const Clock& clock, const std::atomic<bool>& stop) {
+    EffectResult none;
+    if (picture.IsEmpty()) {
+        none.status = -1;
+        return none;
+    }
+    Size size = target.GetSize();
+    if (size.width <= 0 || size.height <= 0) return none;
+    Resolved resolved = Resolve(request);
+    if (resolved.action == Action::Nothing) return none;
+
+    const EffectSpec& spec =
+        resolved.action == Action::Plain ? kPlainDraw : LookUpEffect(resolved.number);
+    EffectRun run(target, picture, spec, resolved.params, clock, stop);
+    if (resolved.action == Action::Plain) {
+        run.DrawWhole(run.Picture());
+        EffectResult result = run.Result();
+        result.frames = 1;
+        return result;
+    }
+    kRoutines[size_t(spec.family)](run);
+    return run.Result();
+}
+
+EffectResult RunEffect(const EffectRequest& request, Window& window, const Surface& picture,
+                       const Clock& clock, const std::atomic<bool>& stop) {
+    WindowEffectTarget target(window);
+    return RunEffect(request, target, picture, clock, stop);
+}
+
+uint32_t EffectDelay(int32_t speed) {
+    if (speed < 1) return 0;
+    return uint32_t(2 * (int64_t(speed) - 1));  // at most 0xFFFFFFFC: never "no pacing"
+}
+
+}  // namespace led
