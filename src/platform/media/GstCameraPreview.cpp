@@ -27,6 +27,8 @@ GstBusSyncReply OnCameraBus(GstBus*, GstMessage* m, gpointer) {
         spdlog::warn("camera: {}", error ? error->message : "error");
         if (error) g_error_free(error);
     }
+    // Nothing reads the bus itself; a sync handler that drops a message owns it.
+    gst_message_unref(m);
     return GST_BUS_DROP;
 }
 

@@ -98,9 +98,11 @@ GstBusSyncReply OnBusMessage(GstBus*, GstMessage* m, gpointer data) {
         break;
     }
     default:
-        return GST_BUS_DROP;
+        break;
     }
     s.changed.notify_all();
+    // Nothing reads the bus itself; a sync handler that drops a message owns it.
+    gst_message_unref(m);
     return GST_BUS_DROP;
 }
 
