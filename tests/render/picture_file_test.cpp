@@ -1,0 +1,94 @@
+// Picture files as the picture areas load them: 8-bit bitmaps are rewritten
+// on disk as 32-bit bitmaps at their first showing.
+
+#include <gtest/gtest.h>
+
+#include "platform/image/ImageWriters.h"
+#include "render/PictureFile.h"
+#include "support/ImageFiles.h"
+#include "support/TestPlayer.h"
+
+namespace led {
+namespace {
+
+class PictureFileTest : public ::testing::Test {
+protected:
+    PictureFileTest() { std::filesystem::create_directories(video_); }
+
+    std::filesystem::path Host(const std::string& name) const { return video_ / name; }
+
+    test::TempDir dir;
+    std::filesystem::path video_ = dir.Path() / "Storage Card" / "video";
+    DeviceFs fs{dir.Path()};
+    ImageCodec codec;
+};
+
+TEST_F(PictureFileTest, EightBitBitmapIsRewrittenAsThirtyTwoBitAtFirstLoad) {
+    test::BmpSpec spec;
+    spec.bitsPerPixel = 8;
+    spec.palette = {0x000000, 0xff0000, 0x00ff00, 0x0000ff, 0x808080};
+    const Surface picture = test::PalettePicture(13, 7, spec.palette);
+    test::WriteBytes(Host("Red.bmp"), test::MakeBmp(picture, spec));
+
+    // The board's path spelling and case need not match the file's.
+    ImageResult first = LoadPictureFile(codec, fs, "\\Storage Card\\VIDEO\\red.BMP", kBlack);
+    ASSERT_TRUE(first.Ok()) << first.Message();
+    EXPECT_EQ(first.bitsPerPixel, 32);  // what was shown came from the rewritten file
+    EXPECT_EQ(test::MaxChannelDifference(first.picture, picture), 0);
+
+    const std::vector<uint8_t> rewritten = test::ReadBytes(Host("Red.bmp"));
+    EXPECT_EQ(rewritten, EncodeBmp32(picture));
+    EXPECT_EQ(rewritten.size(), 54u + 13 * 7 * 4);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(video_),
+                            std::filesystem::directory_iterator()),
+              1);  // no temporary file left behind
+
+    // Later showings load the 32-bit file as it is.
+    ImageResult second = LoadPictureFile(codec, fs, "\\Storage Card\\video\\Red.bmp", kBlack);
+    ASSERT_TRUE(second.Ok());
+    EXPECT_EQ(test::ReadBytes(Host("Red.bmp")), rewritten);
+    EXPECT_EQ(test::MaxChannelDifference(second.picture, picture), 0);
+}
+
+TEST_F(PictureFileTest, OtherPicturesAreLeftAsTheyAre) {
+    const Surface picture = test::PatternPicture(9, 5);
+    test::BmpSpec fourBit;
+    fourBit.bitsPerPixel = 4;
+    fourBit.palette = {0x000000, 0xffffff};
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {
+        {"a.bmp", EncodeBmp24(picture)},
+        {"b.bmp", test::MakeBmp(test::PalettePicture(9, 5, fourBit.palette), fourBit)},
+        {"c.jpg", EncodeJpeg(picture)},
+        {"d.png", EncodePng(picture)},
+    };
+    for (const auto& [name, bytes] : files) {
+        test::WriteBytes(Host(name), bytes);
+        ImageResult r = LoadPictureFile(codec, fs, "\\Storage Card\\video\\" + name, kBlack);
+        ASSERT_TRUE(r.Ok()) << name << ": " << r.Message();
+        EXPECT_EQ(test::ReadBytes(Host(name)), bytes) << name;
+    }
+}
+
+TEST_F(PictureFileTest, UnloadableFilesAreReportedAndUntouched) {
+    test::WriteHostFile(Host("bad.bmp"), "BM not really");
+    ImageResult r = LoadPictureFile(codec, fs, "\\Storage Card\\video\\bad.bmp", kBlack);
+    EXPECT_FALSE(r.Ok());
+    EXPECT_EQ(r.Message().rfind("cannot load", 0), 0u);
+    EXPECT_EQ(test::ReadBytes(Host("bad.bmp")).size(), 13u);
+    EXPECT_FALSE(LoadPictureFile(codec, fs, "\\Storage Card\\video\\none.bmp", kBlack).Ok());
+    EXPECT_FALSE(LoadPictureFile(codec, fs, "\\Storage Card\\..\\x.bmp", kBlack).Ok());
+}
+
+TEST_F(PictureFileTest, ConvertBitmapTo32FailsWhereTheFileCannotBeWritten) {
+    const Surface picture = test::PatternPicture(4, 4);
+    EXPECT_FALSE(ConvertBitmapTo32(picture, fs, "\\Storage Card\\missing\\x.bmp"));
+    std::filesystem::create_directories(Host("folder.bmp"));
+    EXPECT_FALSE(ConvertBitmapTo32(picture, fs, "\\Storage Card\\video\\folder.bmp"));
+    EXPECT_FALSE(ConvertBitmapTo32(Surface(), fs, "\\Storage Card\\video\\empty.bmp"));
+    EXPECT_FALSE(ConvertBitmapTo32(picture, fs, "\\Storage Card\\video\\x.bmp", 8));
+    ASSERT_TRUE(ConvertBitmapTo32(picture, fs, "\\Storage Card\\video\\x.bmp"));
+    EXPECT_EQ(test::ReadBytes(Host("x.bmp")), EncodeBmp32(picture));
+}
+
+}  // namespace
+}  // namespace led
