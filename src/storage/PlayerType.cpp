@@ -1,5 +1,6 @@
 #include "storage/PlayerType.h"
 
+#include <cctype>
 #include <optional>
 
 namespace led {
@@ -53,6 +54,24 @@ PlayerType ParsePlayerType(const std::vector<uint8_t>& answer, bool chinese) {
         break;
     }
     return result;
+}
+
+std::optional<PlayerType> PlayerTypeFromText(const std::string& text) {
+    auto lower = [](std::string s) {
+        for (char& c : s) c = char(std::tolower(uint8_t(c)));
+        return s;
+    };
+    const std::string wanted = lower(text);
+    PlayerType result;
+    result.text = text;
+    if (wanted == "hardware erro" || text == "硬件故障") return result;
+    for (const auto& row : kTypes) {
+        if (wanted != lower(row.text)) continue;
+        result.known = true;
+        if (row.bounds.width) result.rasterBounds = row.bounds;
+        return result;
+    }
+    return std::nullopt;
 }
 
 }  // namespace led

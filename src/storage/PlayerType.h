@@ -3,6 +3,7 @@
 // bounds it sets for the playlist reader.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,9 @@ struct PlayerType {
 // separated by one character) in the card's answer: the generation word's two
 // characters and the type letter.
 PlayerType ParsePlayerType(const std::vector<uint8_t>& answer, bool chinese);
+// The player type a type text names ("J7-L", "J6-C", "hardware erro", case
+// ignored), with its raster bounds; none for an unknown text. The text is kept
+// as given.
+std::optional<PlayerType> PlayerTypeFromText(const std::string& text);
 
 }  // namespace led
