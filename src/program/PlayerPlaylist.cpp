@@ -1,0 +1,42 @@
+// The player's side of the playlist reader: what it reads with, and where the
+// result goes.
+
+#include "app/Player.h"
+#include "program/PlaylistFile.h"
+#include "program/PlaylistReader.h"
+
+namespace led {
+
+int ReadPlaylist(Player& player, const std::string& boardPath) {
+    PlaylistEnvironment env{
+        .fs = player.fs,
+        .videoDirectory = player.paths.video,
+        .playerType = player.playerType,
+        .display = player.display ? player.display->RasterSize() : player.windowSize,
+        .today = player.clock.Now(),
+        .osdOffsetLine = player.osdOffsetLine.load(),
+    };
+    PlaylistRead read = ReadPlaylistFile(env, boardPath);
+    player.screenWidth = read.screen.width;
+    player.screenHeight = read.screen.height;
+    player.osdOffsetLine = read.screen.osdOffsetLine;
+    for (const CutProgram& cut : read.cutPrograms)
+        player.events.Emit(
+            "playlist-areas-cut",
+            {{"program", cut.idText}, {"areas", cut.areasInFile}, {"kept", kMaxAreas}});
+    EventLog::Fields fields{{"file", boardPath}, {"result", read.result}};
+    if (read.lists) {
+        fields["programs"] = read.lists->all.size();
+        fields["normal"] = read.lists->normal.size();
+        fields["osd"] = read.lists->osd.size();
+        player.SetPrograms(std::move(read.lists));
+    }
+    player.events.Emit("playlist-read", fields);
+    return read.result;
+}
+
+void RemoveInsertedPrograms(Player& player, const std::string& boardPath) {
+    RemoveInsertedPrograms(player.fs, boardPath);
+}
+
+}  // namespace led
