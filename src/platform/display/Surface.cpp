@@ -12,6 +12,16 @@ Surface::Surface(int width, int height)
         width_ = height_ = 0;
 }
 
+Surface Surface::Uninitialised(int width, int height) {
+    Surface s;
+    if (width > 0 && height > 0) {
+        s.width_ = width;
+        s.height_ = height;
+        s.pixels_ = std::make_unique_for_overwrite<uint32_t[]>(size_t(width) * size_t(height));
+    }
+    return s;
+}
+
 Surface Surface::Clone() const {
     Surface copy(width_, height_);
     if (!IsEmpty()) std::memcpy(copy.Data(), Data(), size_t(width_) * height_ * 4);

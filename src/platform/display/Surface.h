@@ -15,6 +15,9 @@ class Surface {
 public:
     Surface() = default;
     Surface(int width, int height);  // zero-filled (black)
+    // Pixels left unset, for decoders that write every one of them: saves
+    // clearing a picture that is overwritten at once.
+    static Surface Uninitialised(int width, int height);
     Surface(Surface&&) noexcept = default;
     Surface& operator=(Surface&&) noexcept = default;
     Surface(const Surface&) = delete;
