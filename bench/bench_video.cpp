@@ -1,0 +1,228 @@
+// Video playback cost and item switching.
+//
+// BM_Decode1080p: a 1080p30 H.264 clip played through the media graph into a
+// full-screen 1920x1080 window on a running (headless) display, against
+// `gst-launch-1.0 playbin uri=... video-sink=fakesink` decoding the same file
+// in the same run (and the same paced to real time by a syncing fakesink, for
+// reference). CPU is
+// process (or child) user + system time. Target: ratio <= 1.3.
+//
+// BM_SwitchItems: 100 items one after another; the time from Stop of one item
+// to the first frame of the next in the window (target under 300 ms), and the
+// resident set size before and after.
+//
+// The clips are made at run time with gst-launch-1.0 in a temporary directory.
+// LEDPLAYER_BENCH_VIDEO_SECONDS sets the length of the decode clip (30).
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/display/Display.h"
+#include "platform/media/MediaGraph.h"
+#include "video/VideoItems.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace led;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kW = 1920, kH = 1080;
+
+int ClipSeconds() {
+    const char* env = std::getenv("LEDPLAYER_BENCH_VIDEO_SECONDS");
+    int seconds = env ? std::atoi(env) : 30;
+    return seconds > 0 ? seconds : 30;
+}
+
+class BenchClips {
+public:
+    BenchClips() {
+        char pattern[] = "/tmp/ledplayer-bench-video-XXXXXX";
+        if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp");
+        dir_ = pattern;
+        decode = Make("decode.mp4", ClipSeconds() * 30, 4);
+        switchA = Make("a.mp4", 60, 2);
+        switchB = Make("b.mp4", 60, -2);
+    }
+    ~BenchClips() { fs::remove_all(dir_); }
+
+    fs::path decode, switchA, switchB;
+
+private:
+    // Moving colour bars at 1080p30, about 8 Mbit/s of H.264.
+    fs::path Make(const std::string& name, int frames, int speed) {
+        fs::path out = dir_ / name;
+        std::string command =
+            "gst-launch-1.0 -q videotestsrc pattern=smpte horizontal-speed=" + std::to_string(speed) +
+            " num-buffers=" + std::to_string(frames) +
+            " ! video/x-raw,format=I420,width=1920,height=1080,framerate=30/1"
+            " ! openh264enc bitrate=8000000 ! h264parse ! mp4mux ! filesink location='" +
+            out.string() + "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0 || !fs::exists(out))
+            throw std::runtime_error("cannot make " + name);
+        return out;
+    }
+    fs::path dir_;
+};
+
+const BenchClips& Clips() {
+    static BenchClips clips;
+    return clips;
+}
+
+double CpuSeconds(const rusage& u) {
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double ProcessCpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return CpuSeconds(u);
+}
+
+// Runs the command and returns the CPU seconds it used.
+double ChildCpuSeconds(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return -1;
+    int status = 0;
+    rusage u{};
+    wait4(pid, &status, 0, &u);
+    return CpuSeconds(u);
+}
+
+long RssKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+void BM_Decode1080p(benchmark::State& state) {
+    const fs::path& clip = Clips().decode;
+    for (auto _ : state) {
+        Display display(MakeHeadlessBackend(), {kW, kH});
+        display.Start();
+        auto window = display.CreateWindow("video window", {0, 0, kW, kH}, true);
+        auto graph = MakeMediaGraph({"fakesink"});
+
+        auto wall0 = Clock::now();
+        double cpu0 = ProcessCpuSeconds();
+        if (!graph->Open(clip.string(), window.get())) {
+            state.SkipWithError("cannot open the clip");
+            return;
+        }
+        graph->SetWindowRect(window.get(), VideoDestination(kW, kH));
+        graph->Run();
+        std::optional<GraphEvent> event;
+        auto deadline = Clock::now() + std::chrono::seconds(ClipSeconds() + 20);
+        while (!(event = graph->TakeEvent()) && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        MediaStats stats = graph->Stats();
+        graph->Stop();
+        double ours = ProcessCpuSeconds() - cpu0;
+        double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
+
+        double launch = ChildCpuSeconds({"gst-launch-1.0", "-q", "playbin",
+                                         "uri=file://" + fs::absolute(clip).string(),
+                                         "video-sink=fakesink"});
+        double paced = ChildCpuSeconds({"gst-launch-1.0", "-q", "playbin",
+                                        "uri=file://" + fs::absolute(clip).string(),
+                                        "video-sink=fakesink sync=true"});
+
+        const double frames = ClipSeconds() * 30.0;
+        state.counters["frames_shown"] = double(stats.shown);
+        state.counters["frames_dropped"] = double(stats.dropped);
+        state.counters["frames_missing"] = frames - double(stats.shown);
+        state.counters["cpu_s"] = ours;
+        state.counters["cpu_core_share"] = ours / wall;
+        state.counters["launch_cpu_s"] = launch;
+        state.counters["ratio_vs_launch"] = ours / launch;
+        state.counters["ratio_vs_paced"] = ours / paced;
+        state.counters["target"] = 1.3;
+        std::printf("decode 1080p30 H.264, %d s: cpu %.2f s (%.0f%% of a core), gst-launch %.2f s, "
+                    "paced playbin %.2f s; ratio %.2f (paced %.2f), target 1.3; shown %llu of %.0f, "
+                    "dropped %llu; end event %d\n",
+                    ClipSeconds(), ours, 100 * ours / wall, launch, paced, ours / launch,
+                    ours / paced, (unsigned long long)stats.shown, frames,
+                    (unsigned long long)stats.dropped, event ? event->code : 0);
+    }
+}
+BENCHMARK(BM_Decode1080p)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_SwitchItems(benchmark::State& state) {
+    const fs::path clips[] = {Clips().switchA, Clips().switchB};
+    for (auto _ : state) {
+        Display display(MakeHeadlessBackend(), {kW, kH});
+        display.Start();
+        auto window = display.CreateWindow("video window", {0, 0, kW, kH}, true);
+        auto graph = MakeMediaGraph({"fakesink"});
+        std::vector<double> ms;
+        long rssStart = 0;
+        const int kItems = 100, kWarmUp = 5;
+        for (int i = 0; i < kItems + kWarmUp; ++i) {
+            if (i == kWarmUp) rssStart = RssKiB();
+            // The area thread's sequence for one item.
+            auto t0 = Clock::now();
+            graph->Stop();
+            if (!graph->Open(clips[i % 2].string(), window.get())) {
+                state.SkipWithError("cannot open the clip");
+                return;
+            }
+            graph->FitVideo(1.0);
+            graph->SetGraphVolume(GraphVolume(55));
+            graph->SetWindowRect(window.get(), VideoDestination(kW, kH));
+            graph->Run();
+            bool shown = graph->WaitFramesShown(1, 5000);
+            auto t1 = Clock::now();
+            if (i >= kWarmUp) ms.push_back(shown ? std::chrono::duration<double, std::milli>(t1 - t0).count() : 5000);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // a little playing
+        }
+        graph->Stop();
+        long rssEnd = RssKiB();
+        std::sort(ms.begin(), ms.end());
+        auto at = [&](double q) { return ms[std::min(ms.size() - 1, size_t(q * ms.size()))]; };
+        state.counters["switch_min_ms"] = ms.front();
+        state.counters["switch_median_ms"] = at(0.5);
+        state.counters["switch_p90_ms"] = at(0.9);
+        state.counters["switch_max_ms"] = ms.back();
+        state.counters["target_ms"] = 300;
+        state.counters["rss_start_MiB"] = rssStart / 1024.0;
+        state.counters["rss_end_MiB"] = rssEnd / 1024.0;
+        std::printf("switch Stop -> first frame over %d items: min %.0f, median %.0f, p90 %.0f, "
+                    "max %.0f ms (target < 300); RSS %.1f -> %.1f MiB\n",
+                    kItems, ms.front(), at(0.5), at(0.9), ms.back(), rssStart / 1024.0,
+                    rssEnd / 1024.0);
+    }
+}
+BENCHMARK(BM_SwitchItems)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
