@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "app/EffectSheet.h"
 #include "app/InspectPlaylist.h"
 
 namespace led {
@@ -42,9 +43,40 @@ int RunInspectPlaylist(const CLI::App& sub, const Settings&) {
     return InspectPlaylist(o, std::cout, std::cerr);
 }
 
+void DeclareEffectSheet(CLI::App& sub) {
+    const CLI::TypeValidator<int> integer;
+    sub.add_option("number", "Effect number (0 to 108; the others draw plainly)")
+        ->required()
+        ->check(integer);
+    sub.add_option("--picture", "Picture file (BMP, JPEG or PNG)")->required();
+    sub.add_option("--size", "Area size WxH")->required();
+    sub.add_option("--mode", "show or erase (default show)");
+    sub.add_option("--background", "Background colour RRGGBB (default 000000)");
+    sub.add_option("--old", "Picture the area shows before the effect");
+    sub.add_option("--frames", "Frames on the sheet (default 16)")->check(integer);
+    sub.add_option("--speed", "Item speed (default 1: 1 ms per frame)")->check(integer);
+    sub.add_option("--out", "Contact sheet PNG to write")->required();
+}
+
+int RunEffectSheet(const CLI::App& sub, const Settings&) {
+    EffectSheetOptions o;
+    o.number = std::stoi(Given(sub, "number", "0"));
+    o.picture = Given(sub, "--picture", "");
+    o.size = Given(sub, "--size", "");
+    o.mode = Given(sub, "--mode", o.mode);
+    o.background = Given(sub, "--background", o.background);
+    o.old = Given(sub, "--old", "");
+    o.frames = std::stoi(Given(sub, "--frames", std::to_string(o.frames)));
+    o.speed = std::stoi(Given(sub, "--speed", std::to_string(o.speed)));
+    o.out = Given(sub, "--out", "");
+    return EffectSheet(o, std::cout, std::cerr);
+}
+
 constexpr SubcommandRow kSubcommands[] = {
     {"inspect-playlist", "Read a playlist and print it as JSON", DeclareInspectPlaylist,
      RunInspectPlaylist},
+    {"effect-sheet", "Render a transition effect as a contact sheet", DeclareEffectSheet,
+     RunEffectSheet},
 };
 
 }  // namespace

@@ -69,6 +69,21 @@ void EffectRun::Copy(Canvas& canvas, const Surface& src, const Rect& srcRect, Po
     canvas.Copy(src, from, {to.x, to.y});
 }
 
+void EffectRun::Shift(Canvas& canvas, const Rect& region, int dx) const {
+    Rect from = ToWindow(region).Intersected({0, 0, window_.width, window_.height});
+    Rect to = ToWindow(region.Translated(dx, 0));
+    Point offset{to.x - ToWindow(region).x, to.y - ToWindow(region).y};
+    if (from.IsEmpty()) return;
+    const Surface& self = canvas.Target();
+    if (offset.y <= 0) {
+        // Rows are copied top to bottom, each with memmove: safe going up or sideways.
+        canvas.Copy(self, from, {from.x + offset.x, from.y + offset.y});
+        return;
+    }
+    for (int y = from.Bottom() - 1; y >= from.y; --y)
+        canvas.Copy(self, {from.x, y, from.width, 1}, {from.x + offset.x, y + offset.y});
+}
+
 void EffectRun::RevealRing(Canvas& canvas, const Rect& outer, const Rect& inner) const {
     Rect in = inner.Intersected(outer);
     if (in.IsEmpty()) {

@@ -73,6 +73,9 @@ public:
     void Scale(Canvas& canvas, const Surface& src, const Rect& srcRect, const Rect& dstRect) {
         Scale(canvas, src, srcRect, dstRect, dstRect);
     }
+    // Moves what the window shows in `region` by dx along x (content moving
+    // as a whole), safe for overlapping source and destination.
+    void Shift(Canvas& canvas, const Rect& region, int dx) const;
     Rect ToWindow(const Rect& canonical) const;
 
     // The frame loop: draw(canvas, previous, position) for positions first,
