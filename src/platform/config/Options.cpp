@@ -95,11 +95,13 @@ std::vector<Option> MakeOptions() {
                "COM4 speed: 0 opens it at 115200 baud, 1 at 9600, any other value leaves it closed."),
         Number("media.image-max-pixels", "", &Settings::imageMaxPixels,
                "Pictures with more pixels than this are not loaded."),
-        Text("media.camera-source", "", &Settings::cameraSource, "GStreamer source of the camera input."),
+        Text("media.camera-source", "", &Settings::cameraSource,
+             "GStreamer source of the camera input (raw video), e.g. \"videotestsrc is-live=true\"."),
         Text("media.audio-sink", "", &Settings::audioSink,
              "GStreamer audio sink; empty uses autoaudiosink, or fakesink when there is no sound device."),
         Text("media.gpio-camera-switch", "", &Settings::gpioChip,
-             "GPIO line of the camera switch as chip:line; empty means none."),
+             "GPIO line of the camera switch as chip:line; empty means none. This build drives no "
+             "GPIO hardware: the line's changes are logged."),
         Text("media.mixer-element", "", &Settings::mixerElement,
              "ALSA mixer element for the wave output volume; empty means none."),
     };
