@@ -49,6 +49,8 @@ bool Player::OpenDisplay(Size raster, KeyHandler onKey) {
 Player::~Player() {
     BeginShutdown();
     for (auto& w : workers) w->Join();
+    // Area threads see the raised stop flags within one effect frame.
+    areaThreads.WaitAllEnded(std::chrono::seconds(10));
     mainWindow.reset();
     if (display) display->Stop();
 }

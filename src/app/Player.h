@@ -105,6 +105,7 @@ public:
     WorkerThread* serverLinkThread = nullptr;
     WorkerThread* normalSchedulerThread = nullptr;
     WorkerThread* remoteWindowThread = nullptr;
+    std::atomic<int> remoteWindowGeneration{0};
 
 private:
     std::atomic<bool> shuttingDown_{false};

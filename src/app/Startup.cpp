@@ -15,6 +15,7 @@
 #include "platform/system/Threads.h"
 #include "platform/text/Fonts.h"
 #include "program/PlaylistReader.h"
+#include "program/RemoteWindow.h"
 #include "program/Scheduler.h"
 #include "render/ScreenText.h"
 #include "screen/CardLink.h"

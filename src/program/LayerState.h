@@ -30,6 +30,8 @@ struct LayerState {
     // Cycle messages (1131 / 1325) counted by the main window since the
     // program started.
     std::atomic<int32_t> cycleMessageCount{0};
+    // A started program whose stop has not been seen yet (for the events log).
+    std::atomic<bool> running{false};
     // Next / previous program requested from the keys or the control session.
     std::atomic<bool> nextRequested{false};
     std::atomic<bool> previousRequested{false};

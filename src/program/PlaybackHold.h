@@ -1,0 +1,24 @@
+#pragma once
+// Conditions under which the schedulers leave playback alone. Other parts of
+// the player write them (uploads, configuration, the power schedule, USB
+// import); the schedulers only read them.
+
+#include <atomic>
+#include <cstdint>
+
+namespace led {
+
+struct PlaybackHold {
+    // Suspend: the schedulers reset the completion counters and skip passes.
+    std::atomic<uint8_t> suspend[2] = {0, 0};
+    // Busy: the schedulers skip passes (a playlist is being replaced).
+    std::atomic<uint8_t> busy[2] = {0, 0};
+    // 0 while the power schedule keeps the screen off.
+    std::atomic<int32_t> brightnessType{1};
+    std::atomic<int32_t> holdWord{0};
+
+    bool Suspended() const { return suspend[0] || suspend[1]; }
+    bool Busy() const { return busy[0] || busy[1] || brightnessType == 0 || holdWord != 0; }
+};
+
+}  // namespace led

@@ -1,0 +1,127 @@
+#include "program/ProgramControl.h"
+
+#include <spdlog/spdlog.h>
+
+#include <thread>
+
+#include "app/Player.h"
+#include "program/RemoteWindow.h"
+#include "render/AreaBodies.h"
+#include "render/ScreenText.h"
+#include "storage/Files.h"
+#include "platform/system/Threads.h"
+
+namespace led {
+namespace {
+
+// Every path out of an area thread passes here exactly once.
+void RunAreaThread(Player& player, Layer layer, std::shared_ptr<const ProgramRecord> program,
+                   size_t areaIndex, AreaBodyChoice choice) {
+    SetCurrentThreadName(choice.name);
+    SetCurrentThreadPriority(choice.priority);
+    LayerState& state = player.LayerOf(layer);
+    {
+        AreaContext context{player, layer, state, program, program->areas[areaIndex]};
+        try {
+            choice.body(context);
+        } catch (const std::exception& e) {
+            spdlog::error("{} area {} ended by an error: {}", LayerName(layer), areaIndex, e.what());
+        }
+    }
+    state.exitCounter.fetch_add(1);
+    player.clock.Sleep(1);
+    player.areaThreads.Ended();
+}
+
+void Launch(Player& player, std::shared_ptr<const ProgramRecord> program, Layer layer) {
+    for (size_t i = 0; i < program->areas.size(); ++i) {
+        AreaBodyChoice choice = ChooseAreaBody(program->areas[i].type, layer);
+        player.areaThreads.Started();
+        try {
+            std::thread(RunAreaThread, std::ref(player), layer, program, i, choice).detach();
+        } catch (const std::system_error& e) {
+            // A thread that cannot be created is not retried; the program plays without it.
+            player.areaThreads.Ended();
+            spdlog::error("area thread {} cannot start: {}", i, e.what());
+        }
+    }
+    if (layer == Layer::Normal) RestartRemoteWindow(player);
+    player.areaThreads.Ended();  // the launcher itself
+}
+
+int StopLayer(Player& player, Layer layer, int32_t areaCount, bool limited) {
+    LayerState& state = player.LayerOf(layer);
+    auto raise = [&] {
+        state.stopFlag = true;
+        if (layer == Layer::Normal) player.videoPlaying = 0;
+    };
+    raise();
+    player.clock.Sleep(100);
+    bool completed = false;
+    // Without a limit the stop still gives up once the player is going away.
+    for (int checks = 0; (!limited && !player.ShuttingDown()) || checks < 300; ++checks) {
+        if (state.exitCounter.load() >= areaCount) {
+            completed = true;
+            break;
+        }
+        raise();
+        player.clock.Sleep(100);
+    }
+    if (!player.ShuttingDown()) state.stopFlag = false;
+    auto program = std::atomic_load(&state.currentProgram);
+    if (program && state.running.exchange(false)) {
+        player.events.Emit("program-stop", {{"layer", LayerName(layer)},
+                                            {"index", state.currentIndex.load()},
+                                            {"id", program->idText},
+                                            {"completed", completed}});
+    }
+    if (!completed) spdlog::warn("{} layer: area threads did not end within 30 s", LayerName(layer));
+    return completed ? 1 : 0;
+}
+
+void SaveCurrentIndex(Player& player) {
+    uint8_t index = uint8_t(player.normal.currentIndex.load());
+    player.fs.WriteFile(files::kCurProg, &index, 1);
+}
+
+}  // namespace
+
+void StartProgram(Player& player, std::shared_ptr<const ProgramRecord> program, Layer layer) {
+    if (player.ShuttingDown() || !program) return;
+    LayerState& state = player.LayerOf(layer);
+    const int64_t begin = player.clock.Ticks();
+    for (auto& counter : state.completionCounters) counter = 0;
+    player.videoPlaying = 1;
+    state.stopFlag = false;
+    state.programFinished = false;
+    if (player.mainWindow) FillBlack(*player.mainWindow);
+    std::atomic_store(&state.currentProgram, program);
+    player.events.Emit("program-start", {{"layer", LayerName(layer)},
+                                         {"index", state.currentIndex.load()},
+                                         {"id", program->idText}});
+    state.running = true;
+    player.areaThreads.Started();  // the launcher, tracked like the area threads
+    std::thread(Launch, std::ref(player), program, layer).detach();
+    state.stopFlag = false;
+    player.clock.SleepUntil(begin + 51);
+}
+
+int StopProgram(Player& player, int32_t areaCount, bool save) {
+    if (save) SaveCurrentIndex(player);
+    return StopLayer(player, Layer::Normal, areaCount, true);
+}
+
+int StopProgramWithoutLimit(Player& player, int32_t areaCount, bool save) {
+    if (save) SaveCurrentIndex(player);
+    return StopLayer(player, Layer::Normal, areaCount, false);
+}
+
+int StopOSDProgram(Player& player, int32_t areaCount) {
+    return StopLayer(player, Layer::Osd, areaCount, true);
+}
+
+int StopOSDProgramWithoutLimit(Player& player, int32_t areaCount) {
+    return StopLayer(player, Layer::Osd, areaCount, false);
+}
+
+}  // namespace led

@@ -1,0 +1,147 @@
+// The scheduler driven pass by pass on a player running virtual time.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "app/MainWindow.h"
+#include "program/ProgramControl.h"
+#include "program/Scheduler.h"
+#include "storage/Files.h"
+#include "support/TestPlayer.h"
+
+namespace led {
+namespace {
+
+class SchedulerPassTest : public ::testing::Test {
+protected:
+    SchedulerPassTest() {
+        std::filesystem::create_directories(dir.Path() / "nand" / "table");
+        std::filesystem::create_directories(dir.Path() / "Storage Card" / "xml");
+        player = test::MakeTestPlayer(dir.Path(), 50.0);
+        test::OpenMainWindow(*player, {128, 64});
+        loop = std::thread([this] {
+            player->queue.Run([this](const Message& m) { return MainWndProc(*player, m); });
+        });
+    }
+    ~SchedulerPassTest() override {
+        player->BeginShutdown();
+        player->queue.Quit(0);
+        loop.join();
+    }
+
+    static ProgramRecord Program(const char* id, int cls, int playtime) {
+        ProgramRecord p;
+        p.idText = id;
+        p.playtime = playtime;
+        p.schedule.priority = cls;
+        p.schedule.beginYear = 2026, p.schedule.beginMonth = 1, p.schedule.beginDay = 1;
+        p.schedule.endYear = 2036, p.schedule.endMonth = 1, p.schedule.endDay = 1;
+        p.schedule.windows.push_back({0, 0, 0, 0, 23, 59, 59});
+        AreaRecord a;
+        a.type = 99;
+        a.right = 15, a.bottom = 15;
+        a.items.resize(1);
+        p.areas.push_back(a);
+        return p;
+    }
+
+    void SetNormal(std::vector<ProgramRecord> programs) {
+        auto lists = std::make_shared<ProgramLists>();
+        lists->normal = std::move(programs);
+        player->SetPrograms(lists);
+    }
+
+    // Runs passes for `seconds` of player time; returns the ids as they start.
+    std::string Play(SchedulerState& state, int seconds) {
+        std::string ids;
+        auto last = std::atomic_load(&player->normal.currentProgram);
+        int64_t end = player->clock.Ticks() + seconds * 1000;
+        while (player->clock.Ticks() < end) {
+            RunSchedulerPass(*player, Layer::Normal, state);
+            auto now = std::atomic_load(&player->normal.currentProgram);
+            if (now != last && now) ids += now->idText;
+            last = now;
+            player->clock.Sleep(200);
+        }
+        return ids;
+    }
+
+    test::TempDir dir;
+    std::unique_ptr<Player> player;
+    std::thread loop;
+};
+
+TEST_F(SchedulerPassTest, InsertedProgramPlaysOnceAndLeavesTheList) {
+    SetNormal({Program("A", 0, 10), Program("I", 2, 5)});
+    SchedulerState state;
+    EXPECT_EQ(Play(state, 30), "IA");
+    ASSERT_EQ(player->Programs()->normal.size(), 1u);
+    EXPECT_EQ(player->Programs()->normal[0].idText, "A");
+}
+
+TEST_F(SchedulerPassTest, OneProgramPlaysOnWithoutRestarting) {
+    SetNormal({Program("A", 0, 2)});
+    SchedulerState state;
+    EXPECT_EQ(Play(state, 12), "A");
+}
+
+TEST_F(SchedulerPassTest, StepRequestsMoveForwardAndBack) {
+    SetNormal({Program("A", 0, 100), Program("B", 0, 100), Program("C", 0, 100)});
+    SchedulerState state;
+    EXPECT_EQ(Play(state, 2), "B");
+    player->normal.nextRequested = true;
+    EXPECT_EQ(Play(state, 2), "C");
+    player->normal.previousRequested = true;
+    EXPECT_EQ(Play(state, 2), "B");
+    EXPECT_FALSE(player->normal.nextRequested || player->normal.previousRequested);
+}
+
+TEST_F(SchedulerPassTest, PreviousWithOneProgramSelectsIt) {
+    SetNormal({Program("A", 0, 100)});
+    SchedulerState state;
+    EXPECT_EQ(Play(state, 2), "A");
+    player->normal.previousRequested = true;
+    Play(state, 2);
+    EXPECT_EQ(player->normal.currentIndex, 0);
+    EXPECT_EQ(std::atomic_load(&player->normal.currentProgram)->idText, "A");
+}
+
+TEST_F(SchedulerPassTest, HoldsSkipPassesAndSuspendResetsCounters) {
+    SetNormal({Program("A", 0, 100), Program("B", 0, 100)});
+    SchedulerState state;
+    player->hold.busy[1] = 1;
+    EXPECT_EQ(Play(state, 2), "");
+    player->hold.busy[1] = 0;
+    EXPECT_EQ(Play(state, 2), "B");
+    player->normal.completionCounters[0] = 5;
+    player->hold.suspend[0] = 1;
+    Play(state, 1);
+    EXPECT_EQ(player->normal.completionCounters[0], 0);
+    player->hold.suspend[0] = 0;
+}
+
+TEST_F(SchedulerPassTest, ListReplacedWhilePlayingClampsTheStaleIndex) {
+    SetNormal({Program("A", 0, 3), Program("B", 0, 3), Program("C", 0, 3)});
+    SchedulerState state;
+    EXPECT_EQ(Play(state, 2), "B");
+    player->hold.busy[0] = 1;
+    StopProgram(*player, player->normal.areaCount, false);
+    SetNormal({Program("X", 0, 3)});  // index 1 now points past the list
+    player->hold.busy[0] = 0;
+    EXPECT_EQ(Play(state, 5), "X");
+}
+
+TEST_F(SchedulerPassTest, SaveFileResumesAndEmptyResumeFileMeansZero) {
+    SetNormal({Program("A", 0, 100), Program("B", 0, 100), Program("C", 0, 100)});
+    player->fs.WriteText(files::kSaveCurProg, "\x02" "junk");
+    SchedulerState state;
+    EXPECT_EQ(Play(state, 2), "C");
+    player->fs.WriteText(files::kCurProg, "");
+    EXPECT_EQ(Play(state, 2), "A");
+    EXPECT_FALSE(player->fs.Exists(files::kCurProg));
+    EXPECT_EQ(player->fs.ReadText(files::kSaveCurProg), std::string(1, '\0'));
+}
+
+}  // namespace
+}  // namespace led

@@ -1,0 +1,46 @@
+#pragma once
+// Runs the real ledplayer binary on a temporary device root and reads back
+// its events log.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace led::test {
+
+struct PlayerRun {
+    int exitStatus = -1;
+    std::vector<nlohmann::json> events;
+    std::string output;  // stdout and stderr
+
+    std::vector<nlohmann::json> Events(const std::string& name) const;
+};
+
+// Runs build/bin/ledplayer with --root, --events, --backend headless and the
+// extra arguments; kills it after `timeoutSeconds` of real time.
+PlayerRun RunPlayer(const std::filesystem::path& root, const std::vector<std::string>& args,
+                    int timeoutSeconds = 120);
+
+// A program of the demo's shape for playlists written by tests.
+struct TestProgram {
+    std::string id;
+    int playtime = 10;
+    int waitfinish = 0;
+    int playtimes = 1;
+    int priority = 0;
+    int osd = -1;
+    std::string windows;  // "<time ...>" elements, empty for the all-day default
+    std::vector<std::string> areas;  // "<area ...>...</area>" elements
+};
+
+std::string PlaylistXml(const std::vector<TestProgram>& programs);
+// An area of the given type with `items` picture items.
+std::string AreaXml(int type, int items, int x = 0, int y = 0, int w = 64, int h = 32);
+
+// A device root with the built-in flash volume and the Flash storage volume,
+// the playlist in place and ver.dat present (not a first start).
+void MakeDeviceRoot(const std::filesystem::path& root, const std::string& playlistXml);
+
+}  // namespace led::test
