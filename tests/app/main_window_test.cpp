@@ -63,6 +63,8 @@ TEST_F(MainWindowTest, ProgressBarGrowsWithTheCopy) {
 }
 
 TEST_F(MainWindowTest, SupervisionRestartsAnEndedSchedulerWithin15Seconds) {
+    // Slower virtual time: a loaded machine's scheduling delays stay small.
+    player = test::MakeTestPlayer(dir.Path(), 50.0);
     std::atomic<int64_t> lastEnd{0};
     std::atomic<int64_t> restartTick{-1};
     std::atomic<int> runs{0};
@@ -77,11 +79,11 @@ TEST_F(MainWindowTest, SupervisionRestartsAnEndedSchedulerWithin15Seconds) {
     scheduler.Start();
     MainWndProc(*player, {msg::kCreate, 0, 0});  // arms the 15 s timer
     std::thread loop([&] { player->queue.Run([&](const Message& m) { return MainWndProc(*player, m); }); });
-    for (int i = 0; i < 400 && restartTick < 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    for (int i = 0; i < 2000 && restartTick < 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     player->queue.Quit(0);
     loop.join();
     ASSERT_GE(restartTick.load(), 0) << "the scheduler was not restarted";
-    EXPECT_LE(restartTick - lastEnd, 15000 + 500);
+    EXPECT_LE(restartTick - lastEnd, 15000 + 1000);
     EXPECT_GE(scheduler.Starts(), 2);
     scheduler.Join();
     player->normalSchedulerThread = nullptr;
