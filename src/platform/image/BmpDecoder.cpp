@@ -3,8 +3,14 @@
 // with bit-field masks, 24 bits; rows bottom-up or top-down. Compressed
 // bitmaps (RLE, embedded JPEG or PNG) are not decoded.
 
+#include <algorithm>
 #include <bit>
+#include <memory>
 #include <new>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include "platform/image/Decoders.h"
 
@@ -152,7 +158,8 @@ void DecodePalettedRow(const uint8_t* src, uint32_t* out, int64_t width, int bpp
     }
 }
 
-void Decode24Row(const uint8_t* src, uint32_t* out, int64_t width) {
+// Three bytes a pixel (blue, green, red) to 0x00RRGGBB words.
+void Decode24RowScalar(const uint8_t* src, uint32_t* out, int64_t width) {
     int64_t x = 0;
     // Four pixels from three little-endian words at a time.
     for (; x + 4 <= width; x += 4, src += 12) {
@@ -165,71 +172,165 @@ void Decode24Row(const uint8_t* src, uint32_t* out, int64_t width) {
     for (; x < width; ++x, src += 3) out[x] = uint32_t(src[0]) | src[1] << 8 | src[2] << 16;
 }
 
-}  // namespace
-
-uint64_t BmpBytesNeeded(std::span<const uint8_t> head, uint64_t fileSize, int64_t maxPixels) {
-    BmpHeader h;
-    if (ParseHeader(head, fileSize, maxPixels, h) != ImageError::None) return head.size();
-    return h.pixelOffset + PixelBytes(h);
+#if defined(__x86_64__) || defined(__i386__)
+// One byte shuffle turns four packed pixels into four words. Loads are 16
+// bytes for 12 used, so the last pixels of a row go the scalar way and no
+// load reaches past the row. A picture is larger than the caches and read
+// back much later: stores bypass the cache (aligned, so the first pixels of a
+// row may go the scalar way too) and skip reading the lines they overwrite.
+__attribute__((target("ssse3"))) void Decode24RowSsse3(const uint8_t* src, uint32_t* out,
+                                                       int64_t width) {
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    int64_t x = std::min<int64_t>(width, int64_t((16 - (uintptr_t(out) & 15)) & 15) / 4);
+    Decode24RowScalar(src, out, x);
+    for (; x + 18 <= width; x += 16) {
+        const uint8_t* s = src + 3 * x;
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 12));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 24));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 36));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + x), _mm_shuffle_epi8(a, spread));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + x + 4), _mm_shuffle_epi8(b, spread));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + x + 8), _mm_shuffle_epi8(c, spread));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + x + 12), _mm_shuffle_epi8(d, spread));
+    }
+    Decode24RowScalar(src + 3 * x, out + x, width - x);
 }
 
-ImageResult DecodeBmp(std::span<const uint8_t> data, int64_t maxPixels) {
-    BmpHeader h;
-    ImageError error = ParseHeader(data, data.size(), maxPixels, h);
-    if (error != ImageError::None) return ImageResult::Failure(error, ImageFormat::Bmp);
+void Decode24Row(const uint8_t* src, uint32_t* out, int64_t width) {
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3)
+        Decode24RowSsse3(src, out, width);
+    else
+        Decode24RowScalar(src, out, width);
+}
 
-    const uint8_t* p = data.data();
-    uint32_t palette[256] = {};  // indices beyond the file's palette show black
-    for (uint32_t i = 0; i < h.paletteCount; ++i) {
-        const uint8_t* e = p + h.paletteOffset + uint64_t(i) * h.paletteEntrySize;
-        palette[i] = uint32_t(e[0]) | e[1] << 8 | e[2] << 16;
+// Makes the streamed stores visible before the picture is handed on.
+void FinishRows() { _mm_sfence(); }
+#else
+void Decode24Row(const uint8_t* src, uint32_t* out, int64_t width) {
+    Decode24RowScalar(src, out, width);
+}
+
+void FinishRows() {}
+#endif
+
+// Everything a row needs besides its bytes: palette or channel masks.
+class RowDecoder {
+public:
+    // False when the masks cannot be scaled (bits not contiguous).
+    bool Prepare(const BmpHeader& h, const uint8_t* file) {
+        header_ = &h;
+        for (uint32_t i = 0; i < h.paletteCount; ++i) {
+            const uint8_t* e = file + h.paletteOffset + uint64_t(i) * h.paletteEntrySize;
+            palette_[i] = uint32_t(e[0]) | e[1] << 8 | e[2] << 16;
+        }
+        uint32_t masks[3] = {0x7c00, 0x03e0, 0x001f};  // 16 bits without masks: 5-5-5
+        if (h.hasMasks)
+            std::copy(h.masks, h.masks + 3, masks);
+        else if (h.bitsPerPixel == 32)
+            masks[0] = 0xff0000, masks[1] = 0xff00, masks[2] = 0xff;
+        red_ = Channel(masks[0]), green_ = Channel(masks[1]), blue_ = Channel(masks[2]);
+        plain32_ = masks[0] == 0xff0000 && masks[1] == 0xff00 && masks[2] == 0xff;
+        return red_.Contiguous() && green_.Contiguous() && blue_.Contiguous();
     }
-    uint32_t masks[3] = {0x7c00, 0x03e0, 0x001f};  // 16 bits without masks: 5-5-5
-    if (h.hasMasks) {
-        for (int i = 0; i < 3; ++i) masks[i] = h.masks[i];
-    } else if (h.bitsPerPixel == 32) {
-        masks[0] = 0xff0000, masks[1] = 0xff00, masks[2] = 0xff;
+
+    // Decodes `count` rows in file order, starting with file row `first`,
+    // whose bytes lie `stride` apart from `rows`.
+    void Decode(const uint8_t* rows, int64_t first, int64_t count, Surface& picture) const {
+        const BmpHeader& h = *header_;
+        for (int64_t i = 0; i < count; ++i) {
+            const int64_t row = first + i;
+            DecodeRow(rows + uint64_t(i) * h.stride,
+                      picture.Row(int(h.topDown ? row : h.height - 1 - row)));
+        }
     }
-    const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
-    if (!red.Contiguous() || !green.Contiguous() || !blue.Contiguous())
-        return ImageResult::Failure(ImageError::BadHeader, ImageFormat::Bmp);
-    const bool plain32 = masks[0] == 0xff0000 && masks[1] == 0xff00 && masks[2] == 0xff;
+
+private:
+    void DecodeRow(const uint8_t* src, uint32_t* out) const {
+        const int64_t width = header_->width;
+        switch (header_->bitsPerPixel) {
+            case 1:
+            case 4:
+            case 8: DecodePalettedRow(src, out, width, header_->bitsPerPixel, palette_); break;
+            case 24: Decode24Row(src, out, width); break;
+            case 32:
+                if (plain32_) {
+                    for (int64_t x = 0; x < width; ++x) out[x] = Le32(src + 4 * x) & 0xffffff;
+                    break;
+                }
+                for (int64_t x = 0; x < width; ++x) {
+                    const uint32_t px = Le32(src + 4 * x);
+                    out[x] = red_(px) << 16 | green_(px) << 8 | blue_(px);
+                }
+                break;
+            case 16:
+                for (int64_t x = 0; x < width; ++x) {
+                    const uint32_t px = Le16(src + 2 * x);
+                    out[x] = red_(px) << 16 | green_(px) << 8 | blue_(px);
+                }
+                break;
+        }
+    }
+
+    const BmpHeader* header_ = nullptr;
+    uint32_t palette_[256] = {};  // indices beyond the file's palette show black
+    Channel red_{0}, green_{0}, blue_{0};
+    bool plain32_ = false;
+};
+
+// Rows read from the file in chunks of about this size, decoded while they
+// are still in the cache.
+constexpr uint64_t kChunkBytes = 256 * 1024;
+
+}  // namespace
+
+ImageResult DecodeBmp(std::span<const uint8_t> head, uint64_t fileSize, int64_t maxPixels,
+                      const ByteReader& read) {
+    auto fail = [](ImageError e) { return ImageResult::Failure(e, ImageFormat::Bmp); };
+    BmpHeader h;
+    if (ImageError e = ParseHeader(head, fileSize, maxPixels, h); e != ImageError::None)
+        return fail(e);
+    RowDecoder rows;
+    if (!rows.Prepare(h, head.data())) return fail(ImageError::BadHeader);
 
     ImageResult result;
     result.format = ImageFormat::Bmp;
     result.bitsPerPixel = h.bitsPerPixel;
     try {
-        result.picture = Surface(int(h.width), int(h.height));
+        result.picture = Surface::Uninitialised(int(h.width), int(h.height));
     } catch (const std::bad_alloc&) {
-        return ImageResult::Failure(ImageError::OutOfMemory, ImageFormat::Bmp);
+        return fail(ImageError::OutOfMemory);
     }
-    for (int64_t row = 0; row < h.height; ++row) {
-        const uint8_t* src = p + h.pixelOffset + uint64_t(row) * h.stride;
-        uint32_t* out = result.picture.Row(int(h.topDown ? row : h.height - 1 - row));
-        switch (h.bitsPerPixel) {
-            case 1:
-            case 4:
-            case 8: DecodePalettedRow(src, out, h.width, h.bitsPerPixel, palette); break;
-            case 24: Decode24Row(src, out, h.width); break;
-            case 32:
-                if (plain32) {
-                    for (int64_t x = 0; x < h.width; ++x) out[x] = Le32(src + 4 * x) & 0xffffff;
-                    break;
-                }
-                for (int64_t x = 0; x < h.width; ++x) {
-                    uint32_t px = Le32(src + 4 * x);
-                    out[x] = red(px) << 16 | green(px) << 8 | blue(px);
-                }
-                break;
-            case 16:
-                for (int64_t x = 0; x < h.width; ++x) {
-                    uint32_t px = Le16(src + 2 * x);
-                    out[x] = red(px) << 16 | green(px) << 8 | blue(px);
-                }
-                break;
-        }
+    if (h.pixelOffset + PixelBytes(h) <= head.size()) {
+        rows.Decode(head.data() + h.pixelOffset, 0, h.height, result.picture);
+        FinishRows();
+        return result;
     }
+    if (!read) return fail(ImageError::Truncated);
+    const uint64_t perChunk = std::max<uint64_t>(1, kChunkBytes / h.stride);
+    std::unique_ptr<uint8_t[]> chunk;
+    try {
+        chunk.reset(
+            new uint8_t[size_t(std::min<uint64_t>(perChunk, uint64_t(h.height)) * h.stride)]);
+    } catch (const std::bad_alloc&) {
+        return fail(ImageError::OutOfMemory);
+    }
+    for (int64_t first = 0; first < h.height;) {
+        const int64_t count = int64_t(std::min<uint64_t>(perChunk, uint64_t(h.height - first)));
+        // The file's last row may come without its padding.
+        const uint64_t bytes = uint64_t(count - 1) * h.stride + h.rowUsed;
+        if (!read(h.pixelOffset + uint64_t(first) * h.stride, size_t(bytes), chunk.get()))
+            return fail(ImageError::Truncated);
+        rows.Decode(chunk.get(), first, count, result.picture);
+        first += count;
+    }
+    FinishRows();
     return result;
+}
+
+ImageResult DecodeBmp(std::span<const uint8_t> data, int64_t maxPixels) {
+    return DecodeBmp(data, data.size(), maxPixels, nullptr);
 }
 
 }  // namespace led::image

@@ -3,6 +3,7 @@
 // and the pixel limit, and checks every field against the data it was given.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "platform/image/ImageCodec.h"
@@ -10,14 +11,17 @@
 namespace led::image {
 
 ImageResult DecodeBmp(std::span<const uint8_t> data, int64_t maxPixels);
+
+// Fills `out` with `count` bytes of the file from `offset`; false when it cannot.
+using ByteReader = std::function<bool(uint64_t offset, size_t count, uint8_t* out)>;
+// A bitmap file of `fileSize` bytes whose first bytes are `head` (at least
+// the headers and palette of any file it takes, 4 KB do); the pixel rows
+// beyond the head are fetched through `read` a chunk at a time, so the file
+// is never held whole.
+ImageResult DecodeBmp(std::span<const uint8_t> head, uint64_t fileSize, int64_t maxPixels,
+                      const ByteReader& read);
 ImageResult DecodeJpeg(std::span<const uint8_t> data, int64_t maxPixels);
 ImageResult DecodePng(std::span<const uint8_t> data, int64_t maxPixels, Colour background);
-
-// How many bytes from the start of a BMP file the decoder reads, judged from
-// its first bytes (`head`, which holds at least the headers and palette of any
-// file it can take). When the head does not describe a loadable picture,
-// head.size(): decoding that much reports why.
-uint64_t BmpBytesNeeded(std::span<const uint8_t> head, uint64_t fileSize, int64_t maxPixels);
 
 // EXIF orientation (1 to 8) from a JPEG's APP1 segment; 1 when absent or unreadable.
 int JpegExifOrientation(std::span<const uint8_t> data);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -13,8 +14,9 @@
 namespace led {
 namespace {
 
-// Enough for the headers and palette of any bitmap, and to recognise every format.
-constexpr size_t kHeadBytes = 64 * 1024;
+// Enough for the headers and palette of any bitmap (at most 1178 bytes), and
+// to recognise every format.
+constexpr size_t kHeadBytes = 4096;
 
 class FileHandle {
 public:
@@ -98,7 +100,7 @@ ImageResult ImageCodec::Load(const std::filesystem::path& hostPath, Colour backg
     if (!S_ISREG(st.st_mode)) return ImageResult::Failure(ImageError::NotAFile);
     const uint64_t fileSize = uint64_t(st.st_size);
 
-    // Read the head first and decide from it how much of the file the picture
+    // The head tells the format and how much more of the file the picture
     // can need, so a huge file with a picture's name is never read whole.
     const size_t headSize = size_t(std::min<uint64_t>(fileSize, kHeadBytes));
     std::unique_ptr<uint8_t[]> bytes;
@@ -111,33 +113,36 @@ ImageResult ImageCodec::Load(const std::filesystem::path& hostPath, Colour backg
         return ImageResult::Failure(ImageError::CannotOpen);
     std::span<const uint8_t> head(bytes.get(), headSize);
 
-    uint64_t wanted = headSize;
     const ImageFormat format = Sniff(head);
     if (format == ImageFormat::Unknown) return ImageResult::Failure(ImageError::UnknownFormat);
     if (format == ImageFormat::Bmp) {
-        wanted = image::BmpBytesNeeded(head, fileSize, maxPixels_);
-    } else {
-        // Compressed pictures need the whole file. No encoder spends more than
-        // a few bytes a pixel, so a file far larger than the pixel limit allows
-        // is refused before it is read.
-        const uint64_t maxFile = uint64_t(maxPixels_ > 0 ? maxPixels_ : 0) * 8 + kHeadBytes;
-        if (fileSize > maxFile) return ImageResult::Failure(ImageError::TooLarge, format);
-        wanted = fileSize;
+        // Only the headers and the pixel rows are read, whatever follows them.
+        const int fd = file.Get();
+        return image::DecodeBmp(head, fileSize, maxPixels_,
+                                [fd](uint64_t offset, size_t count, uint8_t* out) {
+                                    return ReadAt(fd, out, count, offset);
+                                });
     }
-    if (wanted > SIZE_MAX) return ImageResult::Failure(ImageError::TooLarge, format);
-    if (wanted > headSize) {
+    // Compressed pictures need the whole file. No encoder spends more than a
+    // few bytes a pixel, so a file far larger than the pixel limit allows is
+    // refused before it is read.
+    const uint64_t pixels = uint64_t(std::max<int64_t>(maxPixels_, 0));
+    const uint64_t maxFile = pixels > UINT64_MAX / 16 ? UINT64_MAX : pixels * 8 + kHeadBytes;
+    if (fileSize > maxFile || fileSize > SIZE_MAX)
+        return ImageResult::Failure(ImageError::TooLarge, format);
+    if (fileSize > headSize) {
         std::unique_ptr<uint8_t[]> whole;
         try {
-            whole.reset(new uint8_t[size_t(wanted)]);
+            whole.reset(new uint8_t[size_t(fileSize)]);
         } catch (const std::bad_alloc&) {
             return ImageResult::Failure(ImageError::OutOfMemory, format);
         }
         std::memcpy(whole.get(), bytes.get(), headSize);
-        if (!ReadAt(file.Get(), whole.get() + headSize, size_t(wanted - headSize), headSize))
+        if (!ReadAt(file.Get(), whole.get() + headSize, size_t(fileSize - headSize), headSize))
             return ImageResult::Failure(ImageError::Truncated, format);
         bytes = std::move(whole);
     }
-    return Decode({bytes.get(), size_t(wanted)}, background);
+    return Decode({bytes.get(), size_t(fileSize)}, background);
 }
 
 }  // namespace led

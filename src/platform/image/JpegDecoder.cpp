@@ -98,7 +98,7 @@ Surface Orient(Surface&& picture, int orientation) {
     if (orientation < 2 || orientation > 8 || picture.IsEmpty()) return std::move(picture);
     const int w = picture.Width(), h = picture.Height();
     const bool swap = orientation >= 5;
-    Surface out(swap ? h : w, swap ? w : h);
+    Surface out = Surface::Uninitialised(swap ? h : w, swap ? w : h);
     // For each output pixel (x, y), the stored pixel it shows.
     for (int y = 0; y < out.Height(); ++y) {
         uint32_t* row = out.Row(y);
@@ -147,7 +147,7 @@ ImageResult DecodeJpeg(std::span<const uint8_t> data, int64_t maxPixels) {
     result.format = ImageFormat::Jpeg;
     result.bitsPerPixel = 24;
     try {
-        result.picture = Surface(width, height);
+        result.picture = Surface::Uninitialised(width, height);
     } catch (const std::bad_alloc&) {
         return fail(ImageError::OutOfMemory);
     }

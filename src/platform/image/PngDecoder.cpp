@@ -176,7 +176,7 @@ ImageResult DecodePng(std::span<const uint8_t> data, int64_t maxPixels, Colour b
     result.format = ImageFormat::Png;
     std::vector<png_bytep> rows;
     try {
-        result.picture = Surface(int(layout.width), int(layout.height));
+        result.picture = Surface::Uninitialised(int(layout.width), int(layout.height));
         rows.resize(layout.height);
     } catch (const std::bad_alloc&) {
         return fail(ImageError::OutOfMemory);

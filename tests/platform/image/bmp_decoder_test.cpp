@@ -79,11 +79,12 @@ class BmpVariantTest : public ::testing::TestWithParam<Variant> {};
 
 TEST_P(BmpVariantTest, DecodesToTheSourcePictureAndAgreesWithImageMagick) {
     Variant variant = GetParam();
-    // 37 x 23: rows need padding at every depth and sub-byte pixels straddle bytes.
-    Surface source = test::PatternPicture(37, 23);
+    // 101 x 23: rows need padding at every depth, sub-byte pixels straddle
+    // bytes, and rows start at every alignment.
+    Surface source = test::PatternPicture(101, 23);
     if (variant.paletteSize) {
         variant.spec.palette = GreyPalette(variant.paletteSize);
-        source = test::PalettePicture(37, 23, variant.spec.palette);
+        source = test::PalettePicture(101, 23, variant.spec.palette);
     }
     Surface expected = source.Clone();
     if (variant.spec.bitsPerPixel == 16) {
@@ -145,6 +146,33 @@ TEST(BmpDecoder, ReadsBitmapsWrittenByImageMagick) {
         ASSERT_TRUE(reference.has_value());
         EXPECT_LE(test::MaxChannelDifference(result.picture, *reference), 1) << out;
     }
+}
+
+TEST(BmpDecoder, LargeFilesLoadAsTheyDecodeFromMemory) {
+    // Large enough that the rows are read from the file in several pieces.
+    test::TempDir dir;
+    const Surface source = test::PatternPicture(701, 530);
+    for (bool topDown : {false, true})
+        for (int bpp : {8, 24}) {
+            BmpSpec spec;
+            spec.bitsPerPixel = bpp;
+            spec.topDown = topDown;
+            Surface picture = source.Clone();
+            if (bpp == 8) {
+                spec.palette = GreyPalette(256);
+                picture = test::PalettePicture(701, 530, spec.palette);
+            }
+            const std::vector<uint8_t> file = test::MakeBmp(picture, spec);
+            test::WriteBytes(dir.Path() / "large.bmp", file);
+            ImageResult loaded = ImageCodec().Load(dir.Path() / "large.bmp");
+            ASSERT_TRUE(loaded.Ok()) << loaded.Message();
+            EXPECT_EQ(test::MaxChannelDifference(loaded.picture, picture), 0);
+
+            // Shorter than its last row.
+            test::WriteBytes(dir.Path() / "large.bmp",
+                             std::vector<uint8_t>(file.begin(), file.end() - 8));
+            EXPECT_EQ(ImageCodec().Load(dir.Path() / "large.bmp").error, ImageError::Truncated);
+        }
 }
 
 TEST(BmpDecoder, ScalesNarrowBitFieldsToTheFullRange) {
