@@ -42,7 +42,14 @@ bench: build
 fuzz: deps
 	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DLEDPLAYER_FUZZ=ON -DBUILD_TESTING=OFF
 	cmake --build build-fuzz -j $(JOBS)
-	@for f in build-fuzz/bin/fuzz_*; do echo "== $$f"; $$f -max_total_time=60 || exit 1; done
+	@# New inputs go to build-fuzz/corpus/<name>; tests/fuzz/corpus/<name> and
+	@# tests/fuzz/<name>.dict, when present, seed the run.
+	@for f in build-fuzz/bin/fuzz_*; do n=$${f##*/fuzz_}; echo "== $$f"; \
+	  mkdir -p build-fuzz/corpus/$$n; \
+	  $$f -max_total_time=60 -artifact_prefix=build-fuzz/ \
+	    $$(test -f tests/fuzz/$$n.dict && echo -dict=tests/fuzz/$$n.dict) \
+	    build-fuzz/corpus/$$n $$(test -d tests/fuzz/corpus/$$n && echo tests/fuzz/corpus/$$n) \
+	    || exit 1; done
 
 clean:
 	rm -rf build build-sanitize build-fuzz
