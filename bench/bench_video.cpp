@@ -71,8 +71,8 @@ private:
     fs::path Make(const std::string& name, int frames, int speed) {
         fs::path out = dir_ / name;
         std::string command =
-            "gst-launch-1.0 -q videotestsrc pattern=smpte horizontal-speed=" + std::to_string(speed) +
-            " num-buffers=" + std::to_string(frames) +
+            "gst-launch-1.0 -q videotestsrc pattern=smpte horizontal-speed=" +
+            std::to_string(speed) + " num-buffers=" + std::to_string(frames) +
             " ! video/x-raw,format=I420,width=1920,height=1080,framerate=30/1"
             " ! openh264enc bitrate=8000000 ! h264parse ! mp4mux ! filesink location='" +
             out.string() + "' >/dev/null 2>&1";
@@ -149,9 +149,9 @@ void BM_Decode1080p(benchmark::State& state) {
         double ours = ProcessCpuSeconds() - cpu0;
         double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
 
-        double launch = ChildCpuSeconds({"gst-launch-1.0", "-q", "playbin",
-                                         "uri=file://" + fs::absolute(clip).string(),
-                                         "video-sink=fakesink"});
+        double launch =
+            ChildCpuSeconds({"gst-launch-1.0", "-q", "playbin",
+                             "uri=file://" + fs::absolute(clip).string(), "video-sink=fakesink"});
         double paced = ChildCpuSeconds({"gst-launch-1.0", "-q", "playbin",
                                         "uri=file://" + fs::absolute(clip).string(),
                                         "video-sink=fakesink sync=true"});
@@ -166,12 +166,13 @@ void BM_Decode1080p(benchmark::State& state) {
         state.counters["ratio_vs_launch"] = ours / launch;
         state.counters["ratio_vs_paced"] = ours / paced;
         state.counters["target"] = 1.3;
-        std::printf("decode 1080p30 H.264, %d s: cpu %.2f s (%.0f%% of a core), gst-launch %.2f s, "
-                    "paced playbin %.2f s; ratio %.2f (paced %.2f), target 1.3; shown %llu of %.0f, "
-                    "dropped %llu; end event %d\n",
-                    ClipSeconds(), ours, 100 * ours / wall, launch, paced, ours / launch,
-                    ours / paced, (unsigned long long)stats.shown, frames,
-                    (unsigned long long)stats.dropped, event ? event->code : 0);
+        std::printf(
+            "decode 1080p30 H.264, %d s: cpu %.2f s (%.0f%% of a core), gst-launch %.2f s, "
+            "paced playbin %.2f s; ratio %.2f (paced %.2f), target 1.3; shown %llu of %.0f, "
+            "dropped %llu; end event %d\n",
+            ClipSeconds(), ours, 100 * ours / wall, launch, paced, ours / launch, ours / paced,
+            (unsigned long long)stats.shown, frames, (unsigned long long)stats.dropped,
+            event ? event->code : 0);
     }
 }
 BENCHMARK(BM_Decode1080p)->Iterations(1)->Unit(benchmark::kSecond);
@@ -201,7 +202,9 @@ void BM_SwitchItems(benchmark::State& state) {
             graph->Run();
             bool shown = graph->WaitFramesShown(1, 5000);
             auto t1 = Clock::now();
-            if (i >= kWarmUp) ms.push_back(shown ? std::chrono::duration<double, std::milli>(t1 - t0).count() : 5000);
+            if (i >= kWarmUp)
+                ms.push_back(shown ? std::chrono::duration<double, std::milli>(t1 - t0).count()
+                                   : 5000);
             std::this_thread::sleep_for(std::chrono::milliseconds(50));  // a little playing
         }
         graph->Stop();
@@ -215,10 +218,10 @@ void BM_SwitchItems(benchmark::State& state) {
         state.counters["target_ms"] = 300;
         state.counters["rss_start_MiB"] = rssStart / 1024.0;
         state.counters["rss_end_MiB"] = rssEnd / 1024.0;
-        std::printf("switch Stop -> first frame over %d items: min %.0f, median %.0f, p90 %.0f, "
-                    "max %.0f ms (target < 300); RSS %.1f -> %.1f MiB\n",
-                    kItems, ms.front(), at(0.5), at(0.9), ms.back(), rssStart / 1024.0,
-                    rssEnd / 1024.0);
+        std::printf(
+            "switch Stop -> first frame over %d items: min %.0f, median %.0f, p90 %.0f, "
+            "max %.0f ms (target < 300); RSS %.1f -> %.1f MiB\n",
+            kItems, ms.front(), at(0.5), at(0.9), ms.back(), rssStart / 1024.0, rssEnd / 1024.0);
     }
 }
 BENCHMARK(BM_SwitchItems)->Iterations(1)->Unit(benchmark::kSecond);

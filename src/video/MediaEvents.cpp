@@ -21,25 +21,24 @@ void HandleGraphEvent(Player& player, Layer layer) {
     if (!event) return;
     player.events.Emit("graph-event", {{"layer", LayerName(layer)}, {"code", event->code}});
     switch (event->code) {
-    case graph_event::kComplete:
-        video.graph->Stop();
-        video.graph->Release();
-        SetCameraSwitch(player, false);
-        video.videoPlaying = false;
-        player.clock.Sleep(1);
-        break;
-    case graph_event::kNeedRestart:
-        video.graph->Stop();
-        video.graph->Release();
-        SetCameraSwitch(player, false);
-        break;
-    case graph_event::kErrorAbort:
-        spdlog::debug("media ({}): {}", LayerName(layer), event->detail);
-        std::printf("erro\n");
-        std::fflush(stdout);
-        break;
-    default:
-        break;
+        case graph_event::kComplete:
+            video.graph->Stop();
+            video.graph->Release();
+            SetCameraSwitch(player, false);
+            video.videoPlaying = false;
+            player.clock.Sleep(1);
+            break;
+        case graph_event::kNeedRestart:
+            video.graph->Stop();
+            video.graph->Release();
+            SetCameraSwitch(player, false);
+            break;
+        case graph_event::kErrorAbort:
+            spdlog::debug("media ({}): {}", LayerName(layer), event->detail);
+            std::printf("erro\n");
+            std::fflush(stdout);
+            break;
+        default: break;
     }
 }
 

@@ -36,8 +36,10 @@ TEST(VideoItemsTest, PlayerVolumeMapsToHundredthsOfADecibel) {
 TEST(VideoItemsTest, StreamAddressStartsAtItsScheme) {
     EXPECT_EQ(StreamAddress("\\Storage Card\\video\\mms://10.0.0.5/live"), "mms://10.0.0.5/live");
     EXPECT_EQ(StreamAddress("junk before rtsp://cam/stream"), "rtsp://cam/stream");
-    EXPECT_EQ(StreamAddress("x http://a/b?u=mms://c"), "http://a/b?u=mms://c") << "first scheme wins";
-    EXPECT_EQ(StreamAddress("\\Storage Card\\video\\plain.mp4"), "\\Storage Card\\video\\plain.mp4");
+    EXPECT_EQ(StreamAddress("x http://a/b?u=mms://c"), "http://a/b?u=mms://c")
+        << "first scheme wins";
+    EXPECT_EQ(StreamAddress("\\Storage Card\\video\\plain.mp4"),
+              "\\Storage Card\\video\\plain.mp4");
 }
 
 TEST(VideoItemsTest, MediaNameResolvesFilesAndKeepsStreams) {
@@ -46,7 +48,8 @@ TEST(VideoItemsTest, MediaNameResolvesFilesAndKeepsStreams) {
     test::WriteHostFile(dir.Path() / "Storage Card" / "video" / "Clip.MP4", "x");
     AreaItem item;
     item.path = "\\Storage Card\\video\\clip.mp4";
-    EXPECT_EQ(MediaName(item, player->fs), (dir.Path() / "Storage Card" / "video" / "Clip.MP4").string());
+    EXPECT_EQ(MediaName(item, player->fs),
+              (dir.Path() / "Storage Card" / "video" / "Clip.MP4").string());
     item.path = "\\Storage Card\\video\\..\\..\\etc\\passwd";
     EXPECT_EQ(MediaName(item, player->fs), "") << "never leaves the volume";
     item.streamtype = stream_type::kNetwork;
@@ -59,8 +62,10 @@ TEST(VideoItemsTest, CameraSizeFromTheAreaSizeFile) {
     auto player = test::MakeTestPlayer(dir.Path());
     std::filesystem::create_directories(dir.Path() / "nand");
     EXPECT_EQ(ReadCameraSize(player->fs), Size{}) << "missing file";
-    for (auto [text, size] : {std::pair{"720x576", Size{720, 576}}, {" 640x480\r\n", Size{640, 480}},
-                              {"garbage", Size{}}, {"-5x10", Size{0, 10}}}) {
+    for (auto [text, size] : {std::pair{"720x576", Size{720, 576}},
+                              {" 640x480\r\n", Size{640, 480}},
+                              {"garbage", Size{}},
+                              {"-5x10", Size{0, 10}}}) {
         player->fs.WriteText(files::kTvAreaSize, text);
         EXPECT_EQ(ReadCameraSize(player->fs), size) << text;
     }

@@ -13,9 +13,10 @@ class LoggedLine final : public GpioLine {
 public:
     explicit LoggedLine(std::string name) : name_(std::move(name)) {
         if (!name_.empty())
-            spdlog::warn("gpio: line \"{}\" is configured, but this build drives no GPIO "
-                         "lines; its changes are only logged",
-                         name_);
+            spdlog::warn(
+                "gpio: line \"{}\" is configured, but this build drives no GPIO "
+                "lines; its changes are only logged",
+                name_);
     }
     const std::string& Name() const override { return name_; }
     bool Set(bool high) override {

@@ -35,8 +35,8 @@ GstBusSyncReply OnCameraBus(GstBus*, GstMessage* m, gpointer) {
 // The capture size at 30 fps when the source offers it, else at its own rate.
 GstCaps* CaptureCaps(int width, int height) {
     if (width <= 0 || height <= 0) return gst_caps_new_any();
-    std::string text = "video/x-raw,width=" + std::to_string(width) +
-                       ",height=" + std::to_string(height);
+    std::string text =
+        "video/x-raw,width=" + std::to_string(width) + ",height=" + std::to_string(height);
     return gst_caps_from_string((text + ",framerate=30/1;" + text).c_str());
 }
 
@@ -53,8 +53,10 @@ public:
         GError* error = nullptr;
         GstElement* source = gst_parse_bin_from_description(source_.c_str(), TRUE, &error);
         if (error || !source) {
-            spdlog::warn("camera: source \"{}\": {}", source_, error ? error->message : "cannot be made");
-            LogFailure("create graphic camera filter failed", error ? unsigned(error->code) : kGenericFailure);
+            spdlog::warn("camera: source \"{}\": {}", source_,
+                         error ? error->message : "cannot be made");
+            LogFailure("create graphic camera filter failed",
+                       error ? unsigned(error->code) : kGenericFailure);
             if (error) g_error_free(error);
             if (source) gst_object_unref(gst_object_ref_sink(source));
             return false;

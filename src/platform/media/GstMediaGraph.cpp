@@ -59,46 +59,43 @@ std::string ErrorText(GstMessage* m) {
 GstBusSyncReply OnBusMessage(GstBus*, GstMessage* m, gpointer data) {
     BusState& s = **static_cast<std::shared_ptr<BusState>*>(data);
     switch (GST_MESSAGE_TYPE(m)) {
-    case GST_MESSAGE_ASYNC_DONE: {
-        std::lock_guard lock(s.mutex);
-        s.prerolled = true;
-        break;
-    }
-    case GST_MESSAGE_ERROR: {
-        std::string text = ErrorText(m);
-        spdlog::debug("media: error from {}: {}", GST_OBJECT_NAME(GST_MESSAGE_SRC(m)), text);
-        std::lock_guard lock(s.mutex);
-        if (s.running) {
-            s.Push({graph_event::kErrorAbort, text});
-        } else if (!s.failed) {
-            s.failed = true;
-            s.error = text;
-        }
-        break;
-    }
-    case GST_MESSAGE_EOS: {
-        std::lock_guard lock(s.mutex);
-        if (s.running) s.Push({graph_event::kComplete, {}});
-        break;
-    }
-    case GST_MESSAGE_CLOCK_LOST: {
-        std::lock_guard lock(s.mutex);
-        if (s.running) s.Push({graph_event::kNeedRestart, {}});
-        break;
-    }
-    case GST_MESSAGE_WARNING:
-        spdlog::debug("media: warning: {}", ErrorText(m));
-        break;
-    case GST_MESSAGE_ELEMENT: {
-        const GstStructure* st = gst_message_get_structure(m);
-        if (st && gst_structure_has_name(st, "missing-plugin")) {
+        case GST_MESSAGE_ASYNC_DONE: {
             std::lock_guard lock(s.mutex);
-            s.missingPlugin = true;
+            s.prerolled = true;
+            break;
         }
-        break;
-    }
-    default:
-        break;
+        case GST_MESSAGE_ERROR: {
+            std::string text = ErrorText(m);
+            spdlog::debug("media: error from {}: {}", GST_OBJECT_NAME(GST_MESSAGE_SRC(m)), text);
+            std::lock_guard lock(s.mutex);
+            if (s.running) {
+                s.Push({graph_event::kErrorAbort, text});
+            } else if (!s.failed) {
+                s.failed = true;
+                s.error = text;
+            }
+            break;
+        }
+        case GST_MESSAGE_EOS: {
+            std::lock_guard lock(s.mutex);
+            if (s.running) s.Push({graph_event::kComplete, {}});
+            break;
+        }
+        case GST_MESSAGE_CLOCK_LOST: {
+            std::lock_guard lock(s.mutex);
+            if (s.running) s.Push({graph_event::kNeedRestart, {}});
+            break;
+        }
+        case GST_MESSAGE_WARNING: spdlog::debug("media: warning: {}", ErrorText(m)); break;
+        case GST_MESSAGE_ELEMENT: {
+            const GstStructure* st = gst_message_get_structure(m);
+            if (st && gst_structure_has_name(st, "missing-plugin")) {
+                std::lock_guard lock(s.mutex);
+                s.missingPlugin = true;
+            }
+            break;
+        }
+        default: break;
     }
     s.changed.notify_all();
     // Nothing reads the bus itself; a sync handler that drops a message owns it.
@@ -175,8 +172,8 @@ public:
             ReleaseLocked();
             return false;
         }
-        g_object_set(playbin, "uri", uri.c_str(), "video-sink", video_->Element(), "audio-sink", audio,
-                     "flags", kPlayFlags, nullptr);
+        g_object_set(playbin, "uri", uri.c_str(), "video-sink", video_->Element(), "audio-sink",
+                     audio, "flags", kPlayFlags, nullptr);
         auto bus = std::make_shared<BusState>();
         GstBus* gstBus = gst_element_get_bus(playbin);
         gst_bus_set_sync_handler(gstBus, OnBusMessage, new std::shared_ptr<BusState>(bus),
@@ -213,7 +210,8 @@ public:
     bool Run() override {
         std::lock_guard lock(mutex_);
         if (!pipeline_) return false;
-        return gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+        return gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) !=
+               GST_STATE_CHANGE_FAILURE;
     }
 
     bool Stop() override {
@@ -228,7 +226,8 @@ public:
     int64_t GetDurationSeconds() override {
         std::lock_guard lock(mutex_);
         gint64 duration = 0;
-        if (!pipeline_ || !gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &duration) ||
+        if (!pipeline_ ||
+            !gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &duration) ||
             duration <= 0)
             return 0;
         return duration / GST_SECOND;
@@ -335,7 +334,8 @@ private:
         discarded = false;
         if (!config_.audioSink.empty()) {
             GError* error = nullptr;
-            GstElement* sink = gst_parse_bin_from_description(config_.audioSink.c_str(), TRUE, &error);
+            GstElement* sink =
+                gst_parse_bin_from_description(config_.audioSink.c_str(), TRUE, &error);
             if (error) {
                 spdlog::warn("media: audio sink \"{}\": {}; sound is discarded", config_.audioSink,
                              error->message);

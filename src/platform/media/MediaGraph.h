@@ -23,8 +23,8 @@ class Window;
 
 // Graph event codes the main window acts on.
 namespace graph_event {
-inline constexpr int kComplete = 1;     // end of stream
-inline constexpr int kErrorAbort = 3;   // playback stopped by an error
+inline constexpr int kComplete = 1;      // end of stream
+inline constexpr int kErrorAbort = 3;    // playback stopped by an error
 inline constexpr int kNeedRestart = 20;  // the graph lost its clock and must be restarted
 }  // namespace graph_event
 

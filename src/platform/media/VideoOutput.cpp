@@ -65,10 +65,11 @@ void PaintFrame(VideoOutput::Shared& s, const uint8_t* data, int stride, int wid
     }
     // A frame still at its previous size while the pipeline renegotiates (the
     // first frame after the destination changed): scale it once ourselves.
-    if (s.scratch.Width() != width || s.scratch.Height() != height) s.scratch = Surface(width, height);
+    if (s.scratch.Width() != width || s.scratch.Height() != height)
+        s.scratch = Surface(width, height);
     for (int row = 0; row < height; ++row)
-        CopyRowMasked(s.scratch.Row(row), reinterpret_cast<const uint32_t*>(data + size_t(row) * stride),
-                      width);
+        CopyRowMasked(s.scratch.Row(row),
+                      reinterpret_cast<const uint32_t*>(data + size_t(row) * stride), width);
     canvas.Stretch(s.scratch, s.scratch.Bounds(), dest);
     s.painted = s.painted.United(dest.Intersected(canvas.Bounds()));
 }
@@ -84,7 +85,8 @@ GstFlowReturn OnNewSample(GstAppSink* sink, gpointer data) {
         {
             std::lock_guard lock(shared.mutex);
             if (shared.owner) {
-                PaintFrame(shared, static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                PaintFrame(shared,
+                           static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
                            GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), GST_VIDEO_FRAME_WIDTH(&frame),
                            GST_VIDEO_FRAME_HEIGHT(&frame));
                 ++shared.shown;
@@ -97,15 +99,17 @@ GstFlowReturn OnNewSample(GstAppSink* sink, gpointer data) {
     return GST_FLOW_OK;
 }
 
-void DeleteShared(gpointer data) { delete static_cast<std::shared_ptr<VideoOutput::Shared>*>(data); }
+void DeleteShared(gpointer data) {
+    delete static_cast<std::shared_ptr<VideoOutput::Shared>*>(data);
+}
 
 GstCaps* OutputCaps(const Rect& dest) {
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr);
     // The pixel aspect ratio stays free, so the picture is stretched to fill
     // the rectangle instead of being letterboxed.
     if (!dest.IsEmpty())
-        gst_caps_set_simple(caps, "width", G_TYPE_INT, dest.width, "height", G_TYPE_INT, dest.height,
-                            nullptr);
+        gst_caps_set_simple(caps, "width", G_TYPE_INT, dest.width, "height", G_TYPE_INT,
+                            dest.height, nullptr);
     return caps;
 }
 
@@ -121,8 +125,9 @@ VideoOutput::VideoOutput() : shared_(std::make_shared<Shared>()) {
     gst_object_ref_sink(bin);
     bin_.reset(bin);
     if (!deinterlace || !convert || !capsfilter || !appsink) {
-        spdlog::error("media: a GStreamer element of the video output is missing "
-                      "(deinterlace, videoconvertscale, capsfilter, appsink)");
+        spdlog::error(
+            "media: a GStreamer element of the video output is missing "
+            "(deinterlace, videoconvertscale, capsfilter, appsink)");
         for (GstElement* e : {deinterlace, convert, capsfilter, appsink})
             if (e) gst_object_unref(gst_object_ref_sink(e));
         bin_.reset();
@@ -143,8 +148,8 @@ VideoOutput::VideoOutput() : shared_(std::make_shared<Shared>()) {
                  "enable-last-sample", FALSE, "max-buffers", 2u, nullptr);
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = OnNewSample;
-    gst_app_sink_set_callbacks(GST_APP_SINK(appsink), &callbacks, new std::shared_ptr<Shared>(shared_),
-                               DeleteShared);
+    gst_app_sink_set_callbacks(GST_APP_SINK(appsink), &callbacks,
+                               new std::shared_ptr<Shared>(shared_), DeleteShared);
     capsfilter_ = capsfilter;
     appsink_ = appsink;
 }

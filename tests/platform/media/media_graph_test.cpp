@@ -48,7 +48,8 @@ class MediaGraphTest : public ::testing::Test {
 protected:
     // The windows outlive the graphs, which hide their pictures when released.
     Window* MakeWindow(Size size) {
-        windows.push_back(display.CreateWindow("video window", {0, 0, size.width, size.height}, true));
+        windows.push_back(
+            display.CreateWindow("video window", {0, 0, size.width, size.height}, true));
         windows.back()->Paint()->FillAll(Colour::FromPixel(kSentinel));
         return windows.back().get();
     }
@@ -213,10 +214,14 @@ TEST_F(MediaGraphTest, VolumeInHundredthsOfADecibel) {
 }
 
 TEST_F(MediaGraphTest, BadInputsFailCleanly) {
-    const std::string names[] = {
-        media.missing.string(), media.corrupt.string(), media.empty.string(),
-        media.directory.string(), "", "mms://127.0.0.1:9/clip", "http://127.0.0.1:9/clip.mp4",
-        "not an address://x"};
+    const std::string names[] = {media.missing.string(),
+                                 media.corrupt.string(),
+                                 media.empty.string(),
+                                 media.directory.string(),
+                                 "",
+                                 "mms://127.0.0.1:9/clip",
+                                 "http://127.0.0.1:9/clip.mp4",
+                                 "not an address://x"};
     auto window = MakeWindow({50, 50});
     for (const auto& name : names) {
         SCOPED_TRACE(name);
