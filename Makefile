@@ -9,7 +9,7 @@ BUILD := $(BUILD)-sanitize
 endif
 RUN_ARGS ?=
 
-.PHONY: all deps configure build run test unit bench fuzz demo clean
+.PHONY: all deps configure build run test unit bench fuzz demo effect-gallery clean
 
 all: build
 
@@ -23,6 +23,9 @@ configure: $(BUILD)/CMakeCache.txt
 
 build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+effect-gallery: build
+	scripts/effect-gallery $(BUILD)/bin/ledplayer var/effects
 
 demo: build
 	demo/make-demo-root var/device
