@@ -90,12 +90,13 @@ public:
     LayerState osd{Layer::Osd};
     PlaybackHold hold;
     AreaThreads areaThreads;
-    std::atomic<int> videoPlaying{0};  // set by StartProgram, cleared by the stops
     std::atomic<int> volume{100};
     std::atomic<int> brightness{255};  // the level last sent to the card
     std::atomic<int> keepAliveHandover{0};  // 1 while a video area sends the keep-alive
     std::atomic<int> videoState{0};
-    // The media graph of each layer with its flags, the camera preview and switch.
+    // The media graph of each layer with its flags (videoPlaying among them:
+    // set by StartProgram, cleared by the stops and the video area), the camera
+    // preview and switch.
     VideoState video{settings};
     int windowCreations = 0;
     std::atomic<uint64_t> copiedBytes{0}, totalBytes{0};  // the file copy's progress counters

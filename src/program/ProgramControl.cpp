@@ -53,7 +53,7 @@ int StopLayer(Player& player, Layer layer, int32_t areaCount, bool limited) {
     LayerState& state = player.LayerOf(layer);
     auto raise = [&] {
         state.stopFlag = true;
-        if (layer == Layer::Normal) player.videoPlaying = 0;
+        if (layer == Layer::Normal) player.video.normal.videoPlaying = false;
     };
     raise();
     player.clock.Sleep(100);
@@ -91,7 +91,7 @@ void StartProgram(Player& player, std::shared_ptr<const ProgramRecord> program, 
     LayerState& state = player.LayerOf(layer);
     const int64_t begin = player.clock.Ticks();
     for (auto& counter : state.completionCounters) counter = 0;
-    player.videoPlaying = 1;
+    player.video.Of(layer).videoPlaying = true;
     state.stopFlag = false;
     state.programFinished = false;
     if (player.mainWindow) FillBlack(*player.mainWindow);
