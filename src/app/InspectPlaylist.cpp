@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <random>
 
@@ -155,10 +156,27 @@ Json ProgramJson(const ProgramRecord& program) {
             {"areas", std::move(areas)}};
 }
 
-Json ProgramsJson(const std::vector<ProgramRecord>& programs) {
-    Json list = Json::array();
-    for (const ProgramRecord& p : programs) list.push_back(ProgramJson(p));
-    return list;
+// `value` printed with an indent of 2, its lines after the first indented by
+// `depth` levels to sit inside the document. Playlists come from anywhere:
+// invalid UTF-8 is shown replaced, not refused.
+std::string Nested(const Json& value, int depth) {
+    std::string text = value.dump(2, ' ', false, Json::error_handler_t::replace);
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        result += c;
+        if (c == '\n') result.append(size_t(depth) * 2, ' ');
+    }
+    return result;
+}
+
+// A program list is written one program at a time: a playlist of many
+// programs would otherwise be held as a JSON tree several times its size.
+void WritePrograms(std::ostream& out, const char* name, const std::vector<ProgramRecord>& list) {
+    out << ",\n  \"" << name << "\": [";
+    for (size_t i = 0; i < list.size(); ++i)
+        out << (i ? "," : "") << "\n    " << Nested(ProgramJson(list[i]), 2);
+    out << (list.empty() ? "]" : "\n  ]");
 }
 
 std::optional<Size> ParseDisplay(const std::string& text) {
@@ -172,24 +190,29 @@ std::optional<Size> ParseDisplay(const std::string& text) {
 
 }  // namespace
 
-Json PlaylistJson(const PlaylistRead& read) {
-    if (read.result != 0) return {{"result", read.result}};
+void WritePlaylistJson(const PlaylistRead& read, std::ostream& out) {
+    if (read.result != 0) {
+        out << Nested(Json{{"result", read.result}}, 0) << "\n";
+        return;
+    }
     static const ProgramLists kNone;
     const ProgramLists& lists = read.lists ? *read.lists : kNone;
+    Json screen = {{"width", read.screen.width},
+                   {"height", read.screen.height},
+                   {"osdOffsetLine", read.screen.osdOffsetLine}};
+    out << "{\n  \"result\": " << read.result << ",\n  \"screen\": " << Nested(screen, 1);
+    WritePrograms(out, "all", lists.all);
+    WritePrograms(out, "normal", lists.normal);
+    WritePrograms(out, "osd", lists.osd);
     Json cut = Json::array();
     for (const CutProgram& p : read.cutPrograms)
         cut.push_back({{"program", p.idText}, {"areas", p.areasInFile}, {"kept", kMaxAreas}});
-    return {{"result", read.result},
-            {"screen",
-             {{"width", read.screen.width},
-              {"height", read.screen.height},
-              {"osdOffsetLine", read.screen.osdOffsetLine}}},
-            {"all", ProgramsJson(lists.all)},
-            {"normal", ProgramsJson(lists.normal)},
-            {"osd", ProgramsJson(lists.osd)},
-            {"lastFrames", lists.lastFrames},
-            {"tvAreaSize", read.tvAreaSize ? Json(*read.tvAreaSize) : Json(nullptr)},
-            {"areasCut", std::move(cut)}};
+    Json tail = {{"lastFrames", lists.lastFrames},
+                 {"tvAreaSize", read.tvAreaSize ? Json(*read.tvAreaSize) : Json(nullptr)},
+                 {"areasCut", std::move(cut)}};
+    for (const auto& [key, value] : tail.items())
+        out << ",\n  " << Json(key).dump() << ": " << Nested(value, 1);
+    out << "\n}\n";
 }
 
 int InspectPlaylist(const InspectPlaylistOptions& options, std::ostream& out, std::ostream& err) {
@@ -237,8 +260,7 @@ int InspectPlaylist(const InspectPlaylistOptions& options, std::ostream& out, st
 
     PlaylistEnvironment env{device, paths.video, *playerType, *display, today, display->height};
     PlaylistRead read = ReadPlaylistFile(env, paths.playlist);
-    // Playlists come from anywhere: invalid UTF-8 is shown replaced, not refused.
-    out << PlaylistJson(read).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    WritePlaylistJson(read, out);
     return read.result == 0 ? 0 : 1;
 }
 

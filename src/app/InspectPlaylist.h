@@ -4,7 +4,6 @@
 // check a playlist before sending it to a screen.
 
 #include <iosfwd>
-#include <nlohmann/json.hpp>
 #include <string>
 
 #include "program/PlaylistReader.h"
@@ -23,7 +22,7 @@ struct InspectPlaylistOptions {
 // document is then {"result": -1}), 2 for bad options (a message on `err`).
 int InspectPlaylist(const InspectPlaylistOptions& options, std::ostream& out, std::ostream& err);
 
-// The printed document of one read.
-nlohmann::ordered_json PlaylistJson(const PlaylistRead& read);
+// Writes the JSON document of one read.
+void WritePlaylistJson(const PlaylistRead& read, std::ostream& out);
 
 }  // namespace led

@@ -1,5 +1,8 @@
 #include "app/Subcommands.h"
 
+#include <spdlog/sinks/stdout_color_sinks.h>
+#include <spdlog/spdlog.h>
+
 #include <iostream>
 
 #include "app/EffectSheet.h"
@@ -34,6 +37,8 @@ void DeclareInspectPlaylist(CLI::App& sub) {
 }
 
 int RunInspectPlaylist(const CLI::App& sub, const Settings&) {
+    // stdout carries the JSON document alone; the reader's log goes to stderr.
+    spdlog::set_default_logger(spdlog::stderr_color_mt("inspect-playlist"));
     InspectPlaylistOptions o;
     o.file = Given(sub, "file", "");
     o.runMode = Given(sub, "--run-mode", o.runMode);

@@ -332,12 +332,13 @@ TEST_F(PlaylistReaderTest, MediaPathsLandInTheRunModesVideoDirectory) {
 }
 
 TEST_F(PlaylistReaderTest, PictureItemsCarryOverAndTakeRemainInMilliseconds) {
-    auto items = Items(R"(<area type="4"><background mode="2"><color>FF8000</color></background>)"
-                       R"(<filename id="5"><filepath>a.bmp</filepath><effect_in>12</effect_in>)"
-                       R"(<movespeed_in>3</movespeed_in><remain>2500</remain></filename>)"
-                       R"(<filename><remain>999</remain></filename>)"
-                       R"(<other><effect_in>x</effect_in></other></area>)");
-    ASSERT_EQ(items.size(), 3u) << "every sibling after the first filename is an item";
+    auto items = Items(
+        R"(<area type="4"><background mode="2"><color>FF8000</color></background>)"
+        R"(<filename id="5"><filepath>a.bmp</filepath><effect_in>12</effect_in>)"
+        R"(<movespeed_in>3</movespeed_in><remain>2500</remain></filename>)"
+        R"(<filename><remain>999</remain></filename><filename><remain>1000</remain></filename>)"
+        R"(<other><effect_in>x</effect_in></other></area>)");
+    ASSERT_EQ(items.size(), 4u) << "every sibling after the first filename is an item";
     EXPECT_EQ(items[0].id, 5);
     EXPECT_EQ(items[0].remain, 2);
     EXPECT_EQ(items[1].remain, 999);
@@ -345,7 +346,8 @@ TEST_F(PlaylistReaderTest, PictureItemsCarryOverAndTakeRemainInMilliseconds) {
     EXPECT_EQ(items[1].effectIn, 12) << "carried over";
     EXPECT_EQ(items[1].movespeedIn, 3);
     EXPECT_EQ(items[1].path, "\\Storage Card\\video\\a.bmp");
-    EXPECT_EQ(items[2].effectIn, 0) << "non-numeric text reads as 0";
+    EXPECT_EQ(items[2].remain, 1);
+    EXPECT_EQ(items[3].effectIn, 0) << "non-numeric text reads as 0";
     const auto& area = last.lists->all[0].areas[0];
     EXPECT_EQ(area.backgroundMode, 2);
     EXPECT_EQ(area.backgroundColour, 0x0080FF) << "RRGGBB becomes 0x00BBGGRR";
