@@ -1,6 +1,7 @@
 #include "render/AreaBodies.h"
 
 #include "render/AreaFrame.h"
+#include "video/VideoArea.h"
 
 namespace led {
 namespace {
@@ -23,7 +24,7 @@ struct Row {
 constexpr Row kRows[] = {
     {area_type::kText, nullptr, nullptr, "text"},
     {area_type::kPicture, nullptr, nullptr, "picture"},
-    {area_type::kVideo, nullptr, nullptr, "video"},
+    {area_type::kVideo, RunVideoArea, nullptr, "video"},
     {area_type::kPictureText, nullptr, nullptr, "picture-text"},
     {area_type::kAnimate, nullptr, nullptr, "animate"},
     {area_type::kDigitalClock, nullptr, nullptr, "digital clock"},

@@ -1,0 +1,345 @@
+// The video area through StartProgram and StopProgram: with the fake graph
+// and camera, then with real clips through GStreamer.
+
+#include <dirent.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "app/MainWindow.h"
+#include "program/ProgramControl.h"
+#include "storage/Files.h"
+#include "support/FakeMedia.h"
+#include "support/TestMedia.h"
+#include "support/TestPlayer.h"
+
+namespace led {
+namespace {
+
+using ::testing::Contains;
+using ::testing::Not;
+using Json = nlohmann::json;
+using RealClock = std::chrono::steady_clock;
+
+// A stand-in for systemd's notify socket: counts the keep-alives sent to it.
+class NotifySocket {
+public:
+    explicit NotifySocket(const std::filesystem::path& path) : path_(path.string()) {
+        fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        path_.copy(addr.sun_path, sizeof addr.sun_path - 1);
+        bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        setenv("NOTIFY_SOCKET", path_.c_str(), 1);
+    }
+    ~NotifySocket() {
+        unsetenv("NOTIFY_SOCKET");
+        close(fd_);
+    }
+    int KeepAlives() {
+        char buffer[64];
+        ssize_t n;
+        while ((n = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
+            count_ += std::string(buffer, size_t(n)) == "WATCHDOG=1";
+        return count_;
+    }
+
+private:
+    std::string path_;
+    int fd_;
+    int count_ = 0;
+};
+
+int CountEntries(const char* dir) {
+    int n = 0;
+    if (DIR* d = opendir(dir)) {
+        while (readdir(d)) ++n;
+        closedir(d);
+    }
+    return n;
+}
+
+class VideoAreaTest : public ::testing::Test {
+protected:
+    // `scale`: how fast the player's clock runs; clips play in real time.
+    void SetUpPlayer(double scale, bool fakeMedia) {
+        std::filesystem::create_directories(dir.Path() / "nand" / "table");
+        std::filesystem::create_directories(dir.Path() / "Storage Card" / "video");
+        player = test::MakeTestPlayer(dir.Path(), scale);
+        player->events.Open(dir / "events.jsonl");
+        test::OpenMainWindow(*player, {1024, 300});
+        if (fakeMedia) {
+            auto g = std::make_unique<test::FakeMediaGraph>();
+            auto c = std::make_unique<test::FakeCameraPreview>();
+            graph = g.get();
+            camera = c.get();
+            player->video.normal.graph = std::move(g);
+            player->video.camera = std::move(c);
+        } else {
+            player->video.normal.graph = MakeMediaGraph({"fakesink"});
+        }
+        loop = std::thread([this] {
+            player->queue.Run([this](const Message& m) { return MainWndProc(*player, m); });
+        });
+    }
+    void TearDown() override {
+        if (!player) return;
+        StopProgram(*player, 1, false);
+        player->areaThreads.WaitAllEnded(std::chrono::seconds(20));
+        player->queue.Quit(0);
+        loop.join();
+    }
+
+    static AreaItem File(const std::string& path, int streamtype = 0) {
+        AreaItem item;
+        item.path = path;
+        item.streamtype = streamtype;
+        return item;
+    }
+    // One video area from (left, top) to (right, bottom) inclusive.
+    void Start(std::vector<AreaItem> items, EdgeRect r = {0, 0, 999, 249}) {
+        auto program = std::make_shared<ProgramRecord>();
+        program->idText = "v";
+        AreaRecord area;
+        area.type = area_type::kVideo;
+        area.left = r.left, area.top = r.top, area.right = r.right, area.bottom = r.bottom;
+        area.items = std::move(items);
+        program->areas.push_back(area);
+        player->normal.exitCounter = 0;
+        StartProgram(*player, program, Layer::Normal);
+    }
+    // Host path of a clip file under the Flash storage's video directory.
+    std::string Clip(const std::string& name) {
+        return (dir.Path() / "Storage Card" / "video" / name).string();
+    }
+    void PutClip(const std::string& name, const std::filesystem::path& from = {}) {
+        if (from.empty())
+            test::WriteHostFile(Clip(name), "x");
+        else
+            std::filesystem::copy_file(from, Clip(name));
+    }
+    template <typename F>
+    bool Eventually(F f, int seconds = 10) {
+        auto end = RealClock::now() + std::chrono::seconds(seconds);
+        while (RealClock::now() < end) {
+            if (f()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return f();
+    }
+    std::vector<Json> Events(const std::string& name) {
+        std::vector<Json> out;
+        std::ifstream in(dir / "events.jsonl");
+        for (std::string line; std::getline(in, line);) {
+            Json event = Json::parse(line, nullptr, false);
+            if (!event.is_discarded() && event["event"] == name) out.push_back(event);
+        }
+        return out;
+    }
+    int Cycles() { return player->normal.completionCounters[0].load(); }
+    bool Ended() { return player->normal.exitCounter.load() == 1; }
+
+    test::TempDir dir;
+    std::unique_ptr<Player> player;
+    test::FakeMediaGraph* graph = nullptr;
+    test::FakeCameraPreview* camera = nullptr;
+    std::thread loop;
+};
+
+TEST_F(VideoAreaTest, ItemPlaysForItsDurationPlusOneSecondAndReportsOnce) {
+    SetUpPlayer(1000, true);
+    PutClip("clip.mp4");
+    graph->durations[Clip("clip.mp4")] = 0;  // a live stream, or a clip under a second
+    player->volume = 55;
+    auto begin = RealClock::now();
+    Start({File("\\Storage Card\\video\\CLIP.mp4")});
+    ASSERT_TRUE(Eventually([&] { return Cycles() >= 2; }));
+    EXPECT_GE(RealClock::now() - begin, std::chrono::seconds(2)) << "1 s of real time per pass";
+    EXPECT_EQ(player->normal.cycleMessageCount, 1) << "reported after the first pass only";
+    EXPECT_TRUE(player->video.normal.videoSingleItem);
+    EXPECT_TRUE(player->video.normal.videoTimedOut);
+    EXPECT_EQ(player->video.normal.VideoRect(), (Rect{0, 0, 1000, 250}));
+
+    auto calls = graph->Calls();
+    std::vector<std::string> first(calls.begin(), calls.begin() + 8);
+    EXPECT_THAT(first, ::testing::ElementsAre("Stop", "Open " + Clip("clip.mp4"), "FitVideo 1",
+                                              "Volume -4500", "WindowRect 0,0,1015,253", "Run",
+                                              "Stop", "Stop"));
+    EXPECT_GE(std::count(calls.begin(), calls.end(), "Run"), 2) << "reopened every pass";
+    auto start = Events("video-start");
+    ASSERT_FALSE(start.empty());
+    EXPECT_EQ(start[0]["name"], "\\Storage Card\\video\\CLIP.mp4");
+    EXPECT_EQ(start[0]["playtime"], 1);
+    EXPECT_EQ(Events("video-end")[0]["reason"], "time");
+}
+
+TEST_F(VideoAreaTest, ListWhoseItemsAllFailStillCompletesItsPass) {
+    SetUpPlayer(1000, true);
+    PutClip("broken.mp4");
+    graph->failingNames = {Clip("broken.mp4"), "mms://127.0.0.1:9/live"};
+    Start({File("\\Storage Card\\video\\broken.mp4"),
+           File("\\Storage Card\\video\\..\\..\\etc\\passwd"),  // resolves outside its volume
+           File("\\Storage Card\\video\\junk mms://127.0.0.1:9/live", 1)});
+    ASSERT_TRUE(Eventually([&] { return Cycles() >= 2; }));
+    EXPECT_EQ(player->normal.cycleMessageCount, 1);
+    auto calls = graph->Calls();
+    EXPECT_THAT(calls, Contains("Open mms://127.0.0.1:9/live")) << "from its scheme on";
+    EXPECT_THAT(calls, Not(Contains("Run")));
+    for (const auto& call : calls) EXPECT_EQ(call.find("passwd"), std::string::npos) << call;
+    EXPECT_FALSE(player->video.normal.videoPlaying);
+    EXPECT_EQ(player->keepAliveHandover, 0) << "the watchdog thread keeps the keep-alive";
+    EXPECT_EQ(Events("video-failed").size(), 3u) << "logged on the first pass only";
+}
+
+TEST_F(VideoAreaTest, StopMidClipEndsTheThreadAndHandsTheKeepAliveBack) {
+    SetUpPlayer(1000, true);
+    NotifySocket supervisor(dir.Path() / "notify");
+    PutClip("long.mp4");
+    graph->durations[Clip("long.mp4")] = 100;
+    Start({File("\\Storage Card\\video\\long.mp4")});
+    ASSERT_TRUE(Eventually([&] { return graph->Running(); }));
+    EXPECT_EQ(player->keepAliveHandover, 1) << "taken over while the clip plays";
+    ASSERT_TRUE(Eventually([&] { return supervisor.KeepAlives() >= 2; }))
+        << "keep-alive every 5 s of player time";
+
+    EXPECT_EQ(StopProgram(*player, 1, false), 1);
+    EXPECT_TRUE(Ended());
+    EXPECT_FALSE(graph->IsHeld());
+    EXPECT_EQ(player->keepAliveHandover, 0);
+    EXPECT_EQ(Cycles(), 0);
+    EXPECT_EQ(Events("video-end")[0]["reason"], "stop");
+}
+
+TEST_F(VideoAreaTest, EndOfStreamFromTheMainWindowEndsTheItemEarly) {
+    SetUpPlayer(1000, true);
+    PutClip("a.mp4");
+    graph->durations[Clip("a.mp4")] = 100;
+    player->keepAliveHandover = 1;  // someone else holds the keep-alive
+    Start({File("\\Storage Card\\video\\a.mp4"), File("\\Storage Card\\video\\a.mp4")});
+    ASSERT_TRUE(Eventually([&] { return graph->Running(); }));
+    graph->PostEvent(graph_event::kComplete);
+    player->queue.Send({msg::kNormalCycle, 0, 0});  // the graph's notification
+    ASSERT_TRUE(Eventually([&] { return Events("video-start").size() == 2; }));
+    EXPECT_EQ(Events("video-end")[0]["reason"], "ended");
+    EXPECT_FALSE(player->video.normal.videoSingleItem);
+    EXPECT_EQ(Cycles(), 0) << "the second item still plays";
+    EXPECT_EQ(StopProgram(*player, 1, false), 1);
+    EXPECT_EQ(player->keepAliveHandover, 1) << "not the area's to give back";
+}
+
+TEST_F(VideoAreaTest, CameraItemShowsUntilVideoPlayingIsCleared) {
+    SetUpPlayer(1000, true);
+    NotifySocket supervisor(dir.Path() / "notify");
+    player->fs.WriteText(files::kTvAreaSize, "720x576");
+    AreaItem cameraItem;
+    cameraItem.streamtype = 2;
+    Start({cameraItem}, {10, 20, 309, 219});
+    ASSERT_TRUE(Eventually([&] { return camera->IsRunning(); }));
+    EXPECT_EQ(camera->Calls().back(), "Start 720x576 at 10,20 300x200");
+    EXPECT_EQ(player->video.cameraSwitch->Level(), 0) << "driven low while the camera shows";
+    ASSERT_TRUE(Eventually([&] { return supervisor.KeepAlives() >= 1; }));
+    EXPECT_EQ(Cycles(), 0) << "no play time of its own";
+
+    player->video.normal.videoPlaying = false;
+    ASSERT_TRUE(Eventually([&] { return Cycles() == 1 && camera->Calls().size() >= 4; }));
+    EXPECT_THAT(camera->Calls(), ::testing::ElementsAre("Stop", ::testing::StartsWith("Start"),
+                                                        "Stop", ::testing::StartsWith("Start")));
+    EXPECT_EQ(StopProgram(*player, 1, false), 1);
+    EXPECT_FALSE(camera->IsRunning());
+    EXPECT_EQ(player->video.cameraSwitch->Level(), 1);
+    EXPECT_EQ(player->keepAliveHandover, 0);
+}
+
+TEST_F(VideoAreaTest, NothingToPlayCountsAsPlayedSoTheProgramIsNotHeld) {
+    SetUpPlayer(1000, true);
+    player->normal.requiredPlaytimes = 3;
+    for (EdgeRect r : {EdgeRect{0, 0, 99, 99}, EdgeRect{50, 50, 40, 40}}) {
+        // No items; then items but a rectangle no window can have.
+        Start(r.left == 0 ? std::vector<AreaItem>{} : std::vector<AreaItem>{File("x.mp4")}, r);
+        ASSERT_TRUE(Eventually([&] { return Ended(); }));
+        EXPECT_EQ(Cycles(), 3);
+        EXPECT_EQ(player->normal.cycleMessageCount, 1);
+        EXPECT_EQ(StopProgram(*player, 1, false), 1);
+        player->normal.cycleMessageCount = 0;
+    }
+    EXPECT_THAT(graph->Calls(), Not(Contains(::testing::StartsWith("Open"))));
+}
+
+// Real clips through GStreamer. The player's clock runs 100 times real time;
+// the clips play in real time.
+
+TEST_F(VideoAreaTest, ClipShowsInsideItsAreaForItsDurationPlusOneSecond) {
+    const auto& media = test::GetTestMedia();
+    SetUpPlayer(100, false);
+    PutClip("bars.mp4", media.h264Mp4);  // 2 s of colour bars, 320 x 240
+    auto begin = RealClock::now();
+    Start({File("\\Storage Card\\video\\bars.mp4")}, {100, 20, 419, 259});
+    ASSERT_TRUE(Eventually([&] { return player->video.normal.graph->WaitFramesShown(5, 100); }));
+    player->display->ComposeNow();
+    Surface raster = player->display->CaptureRaster();
+    const Rect area{100, 20, 320, 240};
+    int black = test::CountPixels(raster, area, 0);
+    EXPECT_LT(black, area.width * area.height / 4) << "the bars fill the area";
+    EXPECT_EQ(test::CountPixels(raster, raster.Bounds(), 0),
+              1024 * 300 - area.width * area.height + black)
+        << "nothing outside the area";
+
+    ASSERT_TRUE(Eventually([&] { return Cycles() == 1; }));
+    EXPECT_GE(RealClock::now() - begin, std::chrono::seconds(3));
+    EXPECT_EQ(Events("video-start")[0]["playtime"], 3);
+    EXPECT_EQ(Events("video-end")[0]["reason"], "time") << "not the end of the stream";
+}
+
+TEST_F(VideoAreaTest, RealStopMidClipFreesThePipeline) {
+    const auto& media = test::GetTestMedia();
+    SetUpPlayer(100, false);
+    PutClip("long.mp4", media.longMp4);  // 10.6 s
+    Start({File("\\Storage Card\\video\\long.mp4")});
+    ASSERT_TRUE(Eventually([&] { return player->video.normal.graph->WaitFramesShown(1, 100); }));
+    EXPECT_EQ(Events("video-start")[0]["playtime"], 11) << "10.6 s holds its area for 11 s";
+    EXPECT_EQ(StopProgram(*player, 1, false), 1);
+    EXPECT_TRUE(Ended());
+    EXPECT_FALSE(player->video.normal.graph->IsHeld());
+}
+
+TEST_F(VideoAreaTest, FailingItemsLeakNoThreadsOrFiles) {
+    const auto& media = test::GetTestMedia();
+    SetUpPlayer(100, false);
+    const std::filesystem::path bad[] = {media.missing, media.corrupt, media.empty,
+                                         media.directory};
+    for (const auto& path : bad)
+        if (std::filesystem::exists(path)) std::filesystem::copy(path, Clip(path.filename()));
+    std::vector<AreaItem> failing;
+    for (int i = 0; i < 200; ++i) {
+        if (i % 5 == 4)
+            failing.push_back(File("http://127.0.0.1:9/none.mp4", 1));  // nobody answers
+        else
+            failing.push_back(File("\\Storage Card\\video\\" + bad[i % 4].filename().string()));
+    }
+    auto run = [&](std::vector<AreaItem> items) {
+        Start(std::move(items));
+        ASSERT_TRUE(Eventually([&] { return Cycles() >= 1; }, 120));
+        ASSERT_EQ(StopProgram(*player, 1, false), 1);
+        ASSERT_TRUE(player->areaThreads.WaitAllEnded(std::chrono::seconds(10)));
+    };
+    // Warm up: GStreamer loads its plugins and keeps a pool of streaming threads.
+    run({failing.begin(), failing.begin() + 10});
+    const int fds = CountEntries("/proc/self/fd"), threads = CountEntries("/proc/self/task");
+    run(failing);
+    EXPECT_EQ(Events("video-failed").size(), 210u);
+    auto settled = [&] {
+        return CountEntries("/proc/self/fd") <= fds && CountEntries("/proc/self/task") <= threads;
+    };
+    EXPECT_TRUE(Eventually(settled, 3))
+        << "fds " << CountEntries("/proc/self/fd") << " of " << fds << ", threads "
+        << CountEntries("/proc/self/task") << " of " << threads;
+}
+
+}  // namespace
+}  // namespace led
