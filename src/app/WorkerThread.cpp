@@ -7,6 +7,8 @@
 namespace led {
 
 void WorkerThread::Start() {
+    std::lock_guard lock(mutex_);
+    if (joined_) return;
     if (thread_.joinable()) thread_.join();  // an ended thread: reap it first
     running_ = true;
     starts_.fetch_add(1);
@@ -24,6 +26,8 @@ void WorkerThread::Start() {
 }
 
 void WorkerThread::Join() {
+    std::lock_guard lock(mutex_);
+    joined_ = true;
     if (thread_.joinable()) thread_.join();
 }
 

@@ -65,6 +65,8 @@ PlayerRun RunPlayer(const std::filesystem::path& root, const std::vector<std::st
     std::stringstream ss;
     ss << out.rdbuf();
     run.output = ss.str();
+    if (WIFSIGNALED(status))
+        run.output += "\n[killed by signal " + std::to_string(WTERMSIG(status)) + "]\n";
     return run;
 }
 
