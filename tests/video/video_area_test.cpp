@@ -153,7 +153,7 @@ protected:
 };
 
 TEST_F(VideoAreaTest, ItemPlaysForItsDurationPlusOneSecondAndReportsOnce) {
-    SetUpPlayer(1000, true);
+    SetUpPlayer(100, true);
     PutClip("clip.mp4");
     graph->durations[Clip("clip.mp4")] = 0;  // a live stream, or a clip under a second
     player->volume = 55;
@@ -180,7 +180,7 @@ TEST_F(VideoAreaTest, ItemPlaysForItsDurationPlusOneSecondAndReportsOnce) {
 }
 
 TEST_F(VideoAreaTest, ListWhoseItemsAllFailStillCompletesItsPass) {
-    SetUpPlayer(1000, true);
+    SetUpPlayer(100, true);
     PutClip("broken.mp4");
     graph->failingNames = {Clip("broken.mp4"), "mms://127.0.0.1:9/live"};
     Start({File("\\Storage Card\\video\\broken.mp4"),
@@ -192,13 +192,12 @@ TEST_F(VideoAreaTest, ListWhoseItemsAllFailStillCompletesItsPass) {
     EXPECT_THAT(calls, Contains("Open mms://127.0.0.1:9/live")) << "from its scheme on";
     EXPECT_THAT(calls, Not(Contains("Run")));
     for (const auto& call : calls) EXPECT_EQ(call.find("passwd"), std::string::npos) << call;
-    EXPECT_FALSE(player->video.normal.videoPlaying);
     EXPECT_EQ(player->keepAliveHandover, 0) << "the watchdog thread keeps the keep-alive";
     EXPECT_EQ(Events("video-failed").size(), 3u) << "logged on the first pass only";
 }
 
 TEST_F(VideoAreaTest, StopMidClipEndsTheThreadAndHandsTheKeepAliveBack) {
-    SetUpPlayer(1000, true);
+    SetUpPlayer(100, true);
     NotifySocket supervisor(dir.Path() / "notify");
     PutClip("long.mp4");
     graph->durations[Clip("long.mp4")] = 100;
@@ -217,7 +216,7 @@ TEST_F(VideoAreaTest, StopMidClipEndsTheThreadAndHandsTheKeepAliveBack) {
 }
 
 TEST_F(VideoAreaTest, EndOfStreamFromTheMainWindowEndsTheItemEarly) {
-    SetUpPlayer(1000, true);
+    SetUpPlayer(100, true);
     PutClip("a.mp4");
     graph->durations[Clip("a.mp4")] = 100;
     player->keepAliveHandover = 1;  // someone else holds the keep-alive
@@ -234,7 +233,7 @@ TEST_F(VideoAreaTest, EndOfStreamFromTheMainWindowEndsTheItemEarly) {
 }
 
 TEST_F(VideoAreaTest, CameraItemShowsUntilVideoPlayingIsCleared) {
-    SetUpPlayer(1000, true);
+    SetUpPlayer(100, true);
     NotifySocket supervisor(dir.Path() / "notify");
     player->fs.WriteText(files::kTvAreaSize, "720x576");
     AreaItem cameraItem;
@@ -257,7 +256,7 @@ TEST_F(VideoAreaTest, CameraItemShowsUntilVideoPlayingIsCleared) {
 }
 
 TEST_F(VideoAreaTest, NothingToPlayCountsAsPlayedSoTheProgramIsNotHeld) {
-    SetUpPlayer(1000, true);
+    SetUpPlayer(100, true);
     player->normal.requiredPlaytimes = 3;
     for (EdgeRect r : {EdgeRect{0, 0, 99, 99}, EdgeRect{50, 50, 40, 40}}) {
         // No items; then items but a rectangle no window can have.
@@ -271,12 +270,12 @@ TEST_F(VideoAreaTest, NothingToPlayCountsAsPlayedSoTheProgramIsNotHeld) {
     EXPECT_THAT(graph->Calls(), Not(Contains(::testing::StartsWith("Open"))));
 }
 
-// Real clips through GStreamer. The player's clock runs 100 times real time;
+// Real clips through GStreamer. The player's clock runs 10 times real time;
 // the clips play in real time.
 
 TEST_F(VideoAreaTest, ClipShowsInsideItsAreaForItsDurationPlusOneSecond) {
     const auto& media = test::GetTestMedia();
-    SetUpPlayer(100, false);
+    SetUpPlayer(10, false);
     PutClip("bars.mp4", media.h264Mp4);  // 2 s of colour bars, 320 x 240
     auto begin = RealClock::now();
     Start({File("\\Storage Card\\video\\bars.mp4")}, {100, 20, 419, 259});
@@ -298,7 +297,7 @@ TEST_F(VideoAreaTest, ClipShowsInsideItsAreaForItsDurationPlusOneSecond) {
 
 TEST_F(VideoAreaTest, RealStopMidClipFreesThePipeline) {
     const auto& media = test::GetTestMedia();
-    SetUpPlayer(100, false);
+    SetUpPlayer(10, false);
     PutClip("long.mp4", media.longMp4);  // 10.6 s
     Start({File("\\Storage Card\\video\\long.mp4")});
     ASSERT_TRUE(Eventually([&] { return player->video.normal.graph->WaitFramesShown(1, 100); }));
@@ -310,7 +309,7 @@ TEST_F(VideoAreaTest, RealStopMidClipFreesThePipeline) {
 
 TEST_F(VideoAreaTest, FailingItemsLeakNoThreadsOrFiles) {
     const auto& media = test::GetTestMedia();
-    SetUpPlayer(100, false);
+    SetUpPlayer(10, false);
     const std::filesystem::path bad[] = {media.missing, media.corrupt, media.empty,
                                          media.directory};
     for (const auto& path : bad)
