@@ -38,7 +38,8 @@ struct Layout {
 Layout LayOut(Size area, int slots) {
     Layout l;
     if (area.width > kCellBox.width || area.height > kCellBox.height) {
-        double f = std::min(double(kCellBox.width) / area.width, double(kCellBox.height) / area.height);
+        double f =
+            std::min(double(kCellBox.width) / area.width, double(kCellBox.height) / area.height);
         l.cell = {std::max(1, int(area.width * f)), std::max(1, int(area.height * f))};
     } else {
         l.zoom = std::clamp(std::min(kCellBox.width / area.width, kCellBox.height / area.height), 1,
@@ -139,7 +140,8 @@ EffectSheetResult RenderEffectSheet(const EffectSheetInput& in) {
     result.sheet = Surface(layout.sheet.width, layout.sheet.height);
     Canvas(result.sheet).FillAll(kSheetColour);
     window = StartingWindow(in);
-    if (shown == 0) DrawThumbnail(result.sheet, layout, 0, window);  // nothing drawn: the area as it was
+    if (shown == 0)
+        DrawThumbnail(result.sheet, layout, 0, window);  // nothing drawn: the area as it was
     SheetTarget target(window, result.sheet, layout, std::move(wanted));
     result.effect = RunOnce(in, target);
     result.framesShown = target.Kept();

@@ -18,7 +18,7 @@ struct EffectSheetOptions {
     std::string size{};     // area size WxH
     std::string mode = "show";
     std::string background = "000000";  // RRGGBB
-    std::string old{};                   // picture the area shows before the effect
+    std::string old{};                  // picture the area shows before the effect
     int frames = 16;
     int speed = 1;  // the item's speed: frame delay 2 × (speed − 1) ms
     std::string out{};

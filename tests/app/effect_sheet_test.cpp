@@ -14,7 +14,8 @@ namespace {
 Surface Picture(int width, int height) {
     Surface s(width, height);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) s.SetPixel(x, y, uint32_t(x * 6) << 16 | uint32_t(y * 12) << 8 | 0x80);
+        for (int x = 0; x < width; ++x)
+            s.SetPixel(x, y, uint32_t(x * 6) << 16 | uint32_t(y * 12) << 8 | 0x80);
     return s;
 }
 

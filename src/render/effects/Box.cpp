@@ -16,10 +16,9 @@ void RunBox(EffectRun& run) {
     auto box = [&](int k) -> Rect {
         if (k < 0) return {};
         double halfWidth = double(k) * width / longer, halfHeight = double(k) * height / longer;
-        Rect r = Rect::FromEdges(RoundToInt(width / 2.0 - halfWidth),
-                                 RoundToInt(height / 2.0 - halfHeight),
-                                 RoundToInt(width / 2.0 + halfWidth),
-                                 RoundToInt(height / 2.0 + halfHeight));
+        Rect r = Rect::FromEdges(
+            RoundToInt(width / 2.0 - halfWidth), RoundToInt(height / 2.0 - halfHeight),
+            RoundToInt(width / 2.0 + halfWidth), RoundToInt(height / 2.0 + halfHeight));
         return r.Intersected(run.Bounds());
     };
     run.Frames(0, last, [&](Canvas& canvas, int previous, int k) {

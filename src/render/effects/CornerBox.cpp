@@ -14,7 +14,8 @@ void RunCornerBox(EffectRun& run) {
     const int longer = std::max(width, height);
     auto box = [&](int k) -> Rect {
         if (k <= 0) return {};
-        return {0, 0, RoundToInt(double(k) * width / longer), RoundToInt(double(k) * height / longer)};
+        return {0, 0, RoundToInt(double(k) * width / longer),
+                RoundToInt(double(k) * height / longer)};
     };
     run.Frames(0, longer, [&](Canvas& canvas, int previous, int k) {
         run.RevealRing(canvas, box(k), box(previous));

@@ -13,8 +13,7 @@ int64_t FramePeriod(const EffectSpec& spec, uint32_t delay) {
 }  // namespace
 
 EffectRun::EffectRun(EffectTarget& target, const Surface& picture, const EffectSpec& spec,
-                     const EffectParams& params, const Clock& clock,
-                     const std::atomic<bool>& stop)
+                     const EffectParams& params, const Clock& clock, const std::atomic<bool>& stop)
     : target_(target),
       spec_(spec),
       params_(params),
@@ -100,8 +99,8 @@ void EffectRun::Fill(Canvas& canvas, const Rect& rect, Colour colour) const {
     if (!rect.IsEmpty()) canvas.Fill(ToWindow(rect), colour);
 }
 
-void EffectRun::Scale(Canvas& canvas, const Surface& src, const Rect& srcRect,
-                      const Rect& dstRect, const Rect& clip) {
+void EffectRun::Scale(Canvas& canvas, const Surface& src, const Rect& srcRect, const Rect& dstRect,
+                      const Rect& clip) {
     if (srcRect.IsEmpty() || dstRect.IsEmpty() || src.IsEmpty()) return;
     Rect s = ToWindow(srcRect);
     Rect d = ToWindow(dstRect);

@@ -71,10 +71,10 @@ enum class Shape : uint8_t {
 // A line through a pivot turning one degree per frame. Angles are clock
 // angles: 0 points up, 90 right.
 struct SweepSpec {
-    uint8_t pivotX = 1;    // in half widths: 0 left edge, 1 centre, 2 right edge
-    uint8_t pivotY = 1;    // in half heights: 0 top, 1 centre, 2 bottom
-    int16_t start = 0;     // angle of the starting ray
-    int16_t turn = 360;    // degrees swept
+    uint8_t pivotX = 1;  // in half widths: 0 left edge, 1 centre, 2 right edge
+    uint8_t pivotY = 1;  // in half heights: 0 top, 1 centre, 2 bottom
+    int16_t start = 0;   // angle of the starting ray
+    int16_t turn = 360;  // degrees swept
     bool clockwise = true;
     bool bothHalves = false;  // the whole line sweeps (two opposite wedges per frame)
 };

@@ -65,33 +65,33 @@ void RunRowShape(EffectRun& run) {
 
     int last = 0;
     switch (shape) {
-    case Shape::Diamond: last = longer; break;
-    case Shape::Arrow: last = width + (height + 1) / 2; break;
-    default: last = int(std::ceil(halfDiagonal)); break;  // the circles
+        case Shape::Diamond: last = longer; break;
+        case Shape::Arrow: last = width + (height + 1) / 2; break;
+        default: last = int(std::ceil(halfDiagonal)); break;  // the circles
     }
     // The covered span of row y (its centre dy below the window's centre) at k.
     auto covered = [&](int k, int y) -> Span {
         double dy = std::abs(y + 0.5 - cy);
         switch (shape) {
-        case Shape::Diamond: {
-            double t = double(k) / longer;
-            if (k <= 0) return {};
-            return Within(cx, t * width * (1 - dy / (t * height)), width);
-        }
-        case Shape::Arrow: {
-            double reach = std::ceil(k - dy - 0.5);  // pixel centres left of the flank
-            return {0, int(std::clamp(reach, 0.0, double(width)))};
-        }
-        case Shape::CircleShrink: {
-            double r = last - k;
-            if (dy >= r) return {};
-            return StrictlyWithin(cx, std::sqrt(r * r - dy * dy), width);
-        }
-        default: {
-            double r = k;
-            if (k < 0 || dy > r) return {};
-            return Within(cx, std::sqrt(r * r - dy * dy), width);
-        }
+            case Shape::Diamond: {
+                double t = double(k) / longer;
+                if (k <= 0) return {};
+                return Within(cx, t * width * (1 - dy / (t * height)), width);
+            }
+            case Shape::Arrow: {
+                double reach = std::ceil(k - dy - 0.5);  // pixel centres left of the flank
+                return {0, int(std::clamp(reach, 0.0, double(width)))};
+            }
+            case Shape::CircleShrink: {
+                double r = last - k;
+                if (dy >= r) return {};
+                return StrictlyWithin(cx, std::sqrt(r * r - dy * dy), width);
+            }
+            default: {
+                double r = k;
+                if (k < 0 || dy > r) return {};
+                return Within(cx, std::sqrt(r * r - dy * dy), width);
+            }
         }
     };
     const bool hole = shape == Shape::CircleShrink;
@@ -136,10 +136,10 @@ void RunGridShape(EffectRun& run) {
 
 void RunMask(EffectRun& run) {
     switch (run.Spec().shape) {
-    case Shape::GridFromCentre:
-    case Shape::GridFromCorner:
-    case Shape::BandsFromCentre: RunGridShape(run); break;
-    default: RunRowShape(run); break;
+        case Shape::GridFromCentre:
+        case Shape::GridFromCorner:
+        case Shape::BandsFromCentre: RunGridShape(run); break;
+        default: RunRowShape(run); break;
     }
 }
 

@@ -31,32 +31,32 @@ Resolved Resolve(const EffectRequest& request) {
     int n = request.number;
 
     switch (request.column) {
-    case EffectColumn::Picture:
-        if (!HasRoutine(n)) out.action = Action::Plain;
-        break;
-    case EffectColumn::Text:
-        if (n == 5 || n == 7) {
-            out.number = n == 5 ? 1 : 3;
-            p.continuous = true;
-        } else if (n == 6 || n == 8 || n > kLastEffect) {
-            out.number = 3;
-        } else if (n <= 0) {
-            out.action = Action::Plain;
-        }
-        break;
-    case EffectColumn::Exit:
-        keepScreen = true;
-        if (n == 0) {
-            out.action = Action::Nothing;
-        } else if ((n >= 1 && n <= 4) || (n >= 9 && n <= 83)) {
-            p.mode = EffectMode::Erase;
-            if (n == 1) p.continuous = first = true;
-        } else if (n >= 84 && n <= kLastEffect) {
-            p.mode = EffectMode::Show;
-        } else {
-            out.action = Action::Plain;
-        }
-        break;
+        case EffectColumn::Picture:
+            if (!HasRoutine(n)) out.action = Action::Plain;
+            break;
+        case EffectColumn::Text:
+            if (n == 5 || n == 7) {
+                out.number = n == 5 ? 1 : 3;
+                p.continuous = true;
+            } else if (n == 6 || n == 8 || n > kLastEffect) {
+                out.number = 3;
+            } else if (n <= 0) {
+                out.action = Action::Plain;
+            }
+            break;
+        case EffectColumn::Exit:
+            keepScreen = true;
+            if (n == 0) {
+                out.action = Action::Nothing;
+            } else if ((n >= 1 && n <= 4) || (n >= 9 && n <= 83)) {
+                p.mode = EffectMode::Erase;
+                if (n == 1) p.continuous = first = true;
+            } else if (n >= 84 && n <= kLastEffect) {
+                p.mode = EffectMode::Show;
+            } else {
+                out.action = Action::Plain;
+            }
+            break;
     }
     // A continuous push never clears, except before the very first page.
     p.clearFirst = p.continuous ? first : (p.mode == EffectMode::Show && !keepScreen);
@@ -67,12 +67,14 @@ using FamilyRoutine = void (*)(EffectRun&);
 
 // Indexed by Family.
 constexpr std::array<FamilyRoutine, 24> kRoutines = {
-    nullptr,           RunPush,          RunEdgeWipe,    RunSplit,
-    RunDoors,          RunSlats,         RunComb,        RunCornerBox,
-    RunProportionalCorner, RunDiagonal,  RunBox,         RunBoxIn,
-    RunCross,          RunMask,          RunCornerFlyIn, RunSweep,
-    RunZoom,           RunSqueeze,       RunStretchSlide, RunSmear,
-    RunDissolve,       RunGridGrowth,    RunSlideInBands, RunBlockZoom,
+    nullptr,         RunPush,         RunEdgeWipe,
+    RunSplit,        RunDoors,        RunSlats,
+    RunComb,         RunCornerBox,    RunProportionalCorner,
+    RunDiagonal,     RunBox,          RunBoxIn,
+    RunCross,        RunMask,         RunCornerFlyIn,
+    RunSweep,        RunZoom,         RunSqueeze,
+    RunStretchSlide, RunSmear,        RunDissolve,
+    RunGridGrowth,   RunSlideInBands, RunBlockZoom,
 };
 static_assert(size_t(Family::BlockZoom) + 1 == kRoutines.size());
 

@@ -32,7 +32,8 @@ void RunSmear(EffectRun& run) {
             // The edge line is a window column: each row repeats its pixel there.
             for (int y = 0; y < height; ++y) {
                 Rect pixel = run.ToWindow({line, y, 1, 1});
-                run.Fill(canvas, {0, y, edge, 1}, Colour::FromPixel(source.Pixel(pixel.x, pixel.y)));
+                run.Fill(canvas, {0, y, edge, 1},
+                         Colour::FromPixel(source.Pixel(pixel.x, pixel.y)));
             }
         }
     });

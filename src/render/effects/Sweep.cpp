@@ -52,7 +52,8 @@ Columns Side(const Ray& ray, double px, double dy, bool clockwise) {
     double boundary = std::clamp(px + ray.x * dy / ray.y, -kFar, kFar);
     if (ray.y > 0) {  // cross ≥ 0 ⇔ X ≤ boundary
         int lastInside = int(std::floor(boundary - 0.5));
-        return clockwise ? Columns{INT_MIN / 2, lastInside + 1} : Columns{lastInside + 1, INT_MAX / 2};
+        return clockwise ? Columns{INT_MIN / 2, lastInside + 1}
+                         : Columns{lastInside + 1, INT_MAX / 2};
     }
     int firstInside = int(std::ceil(boundary - 0.5));  // cross ≥ 0 ⇔ X ≥ boundary
     return clockwise ? Columns{firstInside, INT_MAX / 2} : Columns{INT_MIN / 2, firstInside};

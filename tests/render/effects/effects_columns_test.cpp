@@ -68,10 +68,10 @@ TEST(EffectTable, ContinuousPushFollowsTheWindowContentUnlessFirst) {
         request.continuous = false;  // the column sets it for 5 and 7
         request.first = first;
         Surface firstFrame;
-        Outcome out = RunOn(request, picture, {40, 24}, &previousPage,
-                            [&](const Surface& s, int frame) {
-                                if (frame == 0) firstFrame = s.Clone();
-                            });
+        Outcome out =
+            RunOn(request, picture, {40, 24}, &previousPage, [&](const Surface& s, int frame) {
+                if (frame == 0) firstFrame = s.Clone();
+            });
         EXPECT_EQ(out.result.frames, 25) << "upward: one line per frame";
         uint32_t expected = first ? kBackground.ToPixel() : 0x00123456;
         EXPECT_TRUE(SameImage(firstFrame, Filled(40, 24, expected)))
@@ -115,7 +115,8 @@ TEST(EffectGeometry, EraseTwelveFillsFromTheTopDown) {
               for (int y = 0; y < 20; ++y)
                   for (int x = 0; x < 30; ++x) {
                       uint32_t want = y < frame ? kBackground.ToPixel() : picture.Pixel(x, y);
-                      ASSERT_EQ(s.Pixel(x, y), want) << "frame " << frame << " at " << x << "," << y;
+                      ASSERT_EQ(s.Pixel(x, y), want)
+                          << "frame " << frame << " at " << x << "," << y;
                   }
               ++checked;
           });
@@ -128,7 +129,8 @@ TEST(EffectGeometry, HalfwayIsNeitherTheStartNorTheEnd) {
     Surface old = Filled(64, 48, kOldPixel);
     for (int n = 1; n <= kLastEffect; ++n) {
         if (n >= 5 && n <= 8) continue;
-        std::vector<uint64_t> hashes = FrameHashes(Request(n, EffectMode::Show, 0, true), picture, {64, 48});
+        std::vector<uint64_t> hashes =
+            FrameHashes(Request(n, EffectMode::Show, 0, true), picture, {64, 48});
         ASSERT_GE(hashes.size(), 4u) << "effect " << n;
         uint64_t mid = hashes[hashes.size() / 2];
         EXPECT_NE(mid, Hash(old)) << "effect " << n;

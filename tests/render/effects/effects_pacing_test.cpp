@@ -14,29 +14,29 @@ using namespace testkit;
 
 // Frames of each family's members on a 127 × 63 window at step 1.
 const std::map<int, int> kFrames127x63 = {
-    {1, 64},   {3, 128},                  // push: one line per frame, 0..H or 0..W
-    {9, 128},  {11, 64},                  // edge wipe: 0..W, 0..H
-    {13, 66},  {15, 66},  {14, 34},       // split: k up to W/2 + 2
-    {17, 65},  {19, 33},                  // doors: the longer half, 0..64 or 0..32
-    {21, 20},  {24, 20},                  // slats: 20 passes
-    {25, 128}, {28, 64},                  // comb
-    {29, 128}, {32, 128},                 // corner box: the longer side
-    {33, 64},  {36, 64},                  // proportional corner: k from 0 to H
-    {37, 191}, {40, 191},                 // diagonal: x + y from 0 to W + H
-    {41, 65},  {42, 65},                  // box, box in: the longer half-side
-    {43, 33},  {44, 33},                  // cross: k from 0 to H/2
-    {45, 128}, {46, 160}, {47, 72}, {48, 72},  // diamond, arrow, circles to the half-diagonal
-    {49, 128}, {52, 128},                 // corner fly-in
-    {53, 360}, {54, 90},  {58, 180}, {74, 180}, {81, 180},  // sweep: one degree per frame
-    {61, 128}, {62, 64},  {63, 128}, {65, 128},              // zoom
-    {66, 127}, {69, 63},                  // squeeze: k from 1 to W
-    {84, 255}, {87, 127},                 // stretch slide: 0..2W, one pixel per frame
-    {88, 17},  {90, 33},                  // smear: 4 pixels per frame
-    {92, 24},  {93, 24},  {104, 20}, {105, 20},  // dissolves: 4 passes of ⌈√N⌉ frames
-    {94, 8},   {95, 8},                   // grid growth: 8 passes
-    {82, 17},  {83, 33},  {106, 9}, {107, 9},   // rectangle masks
-    {96, 64},  {100, 128},                // slide-in bands: 16 passes per 16-pixel band
-    {108, 16},                            // block zoom
+    {1, 64},   {3, 128},                         // push: one line per frame, 0..H or 0..W
+    {9, 128},  {11, 64},                         // edge wipe: 0..W, 0..H
+    {13, 66},  {15, 66},   {14, 34},             // split: k up to W/2 + 2
+    {17, 65},  {19, 33},                         // doors: the longer half, 0..64 or 0..32
+    {21, 20},  {24, 20},                         // slats: 20 passes
+    {25, 128}, {28, 64},                         // comb
+    {29, 128}, {32, 128},                        // corner box: the longer side
+    {33, 64},  {36, 64},                         // proportional corner: k from 0 to H
+    {37, 191}, {40, 191},                        // diagonal: x + y from 0 to W + H
+    {41, 65},  {42, 65},                         // box, box in: the longer half-side
+    {43, 33},  {44, 33},                         // cross: k from 0 to H/2
+    {45, 128}, {46, 160},  {47, 72},  {48, 72},  // diamond, arrow, circles to the half-diagonal
+    {49, 128}, {52, 128},                        // corner fly-in
+    {53, 360}, {54, 90},   {58, 180}, {74, 180}, {81, 180},  // sweep: one degree per frame
+    {61, 128}, {62, 64},   {63, 128}, {65, 128},             // zoom
+    {66, 127}, {69, 63},                                     // squeeze: k from 1 to W
+    {84, 255}, {87, 127},                         // stretch slide: 0..2W, one pixel per frame
+    {88, 17},  {90, 33},                          // smear: 4 pixels per frame
+    {92, 24},  {93, 24},   {104, 20}, {105, 20},  // dissolves: 4 passes of ⌈√N⌉ frames
+    {94, 8},   {95, 8},                           // grid growth: 8 passes
+    {82, 17},  {83, 33},   {106, 9},  {107, 9},   // rectangle masks
+    {96, 64},  {100, 128},                        // slide-in bands: 16 passes per 16-pixel band
+    {108, 16},                                    // block zoom
 };
 
 bool SleepPaced(int n) { return (n >= 49 && n <= 52) || (n >= 96 && n <= 103); }
@@ -97,7 +97,8 @@ TEST(EffectPacing, StopFlagEndsTheEffectAfterTheCurrentFrame) {
             },
             &stop);
         if (IgnoresStop(n)) {
-            EXPECT_EQ(out.result.frames, full.result.frames) << "effect " << n << " runs to its end";
+            EXPECT_EQ(out.result.frames, full.result.frames)
+                << "effect " << n << " runs to its end";
             EXPECT_FALSE(out.result.stopped) << "effect " << n;
         } else {
             EXPECT_EQ(out.result.frames, 3) << "effect " << n;
@@ -117,8 +118,8 @@ TEST(EffectPacing, StopIsSeenDuringALongFrameWaitOnARunningClock) {
         clock.Sleep(30);
         stop = true;
     });
-    EffectResult result =
-        RunEffect(Request(9, EffectMode::Show, EffectDelay(INT32_MAX)), target, picture, clock, stop);
+    EffectResult result = RunEffect(Request(9, EffectMode::Show, EffectDelay(INT32_MAX)), target,
+                                    picture, clock, stop);
     stopper.join();
     EXPECT_EQ(result.frames, 1);
     EXPECT_TRUE(result.stopped);
