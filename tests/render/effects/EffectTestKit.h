@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,8 +24,9 @@ inline Surface Gradient(int width, int height) {
     Surface s(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            s.SetPixel(x, y, uint32_t(x & 0xff) << 16 | uint32_t(y & 0xff) << 8 |
-                                 (0x80u | uint32_t((x + y) & 0x3f)));
+            s.SetPixel(x, y,
+                       uint32_t(x & 0xff) << 16 | uint32_t(y & 0xff) << 8 |
+                           (0x80u | uint32_t((x + y) & 0x3f)));
     return s;
 }
 
@@ -47,8 +49,7 @@ inline Surface Placed(const Surface& picture, int width, int height) {
 inline bool SameImage(const Surface& a, const Surface& b) {
     if (a.GetSize() != b.GetSize()) return false;
     for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+        if (std::memcmp(a.Row(y), b.Row(y), size_t(a.Width()) * 4) != 0) return false;
     return true;
 }
 
@@ -81,13 +82,14 @@ struct Outcome {
 // Runs one effect on a window that starts with `start` (or the old-content
 // colour) on a fresh stepped clock.
 inline Outcome RunOn(const EffectRequest& request, const Surface& picture, Size window,
-                   const Surface* start = nullptr, WatchingTarget::Watcher watcher = {},
-                   std::atomic<bool>* stop = nullptr) {
+                     const Surface* start = nullptr, WatchingTarget::Watcher watcher = {},
+                     std::atomic<bool>* stop = nullptr) {
     Outcome out;
     out.window = start ? start->Clone() : Filled(window.width, window.height, kOldPixel);
     std::atomic<bool> ownStop{false};
     Clock clock = Clock::Stepped(*LocalTime::Parse("2024-01-01 00:00:00"));
-    WatchingTarget target(out.window, watcher ? watcher : [](const Surface&, int) {});
+    WatchingTarget target(
+        out.window, watcher ? watcher : [](const Surface&, int) {});
     out.result = RunEffect(request, target, picture, clock, stop ? *stop : ownStop);
     return out;
 }
