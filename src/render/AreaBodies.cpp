@@ -1,6 +1,7 @@
 #include "render/AreaBodies.h"
 
 #include "render/AreaFrame.h"
+#include "render/PictureArea.h"
 #include "video/VideoArea.h"
 
 namespace led {
@@ -23,7 +24,7 @@ struct Row {
 // programs and keeps its own count.
 constexpr Row kRows[] = {
     {area_type::kText, nullptr, nullptr, "text"},
-    {area_type::kPicture, nullptr, nullptr, "picture"},
+    {area_type::kPicture, RunPictureArea, RunPictureArea, "picture"},
     {area_type::kVideo, RunVideoArea, nullptr, "video"},
     {area_type::kPictureText, nullptr, nullptr, "picture-text"},
     {area_type::kAnimate, nullptr, nullptr, "animate"},

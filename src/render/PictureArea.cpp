@@ -1,0 +1,102 @@
+#include "render/PictureArea.h"
+
+#include <spdlog/spdlog.h>
+
+#include <random>
+#include <set>
+
+#include "app/Player.h"
+#include "render/AreaFrame.h"
+#include "render/PictureFile.h"
+#include "render/effects/Effects.h"
+
+namespace led {
+namespace {
+
+// The board loads pictures at their own size and copies them window-sized;
+// a picture made for another size is scaled to the window once, so that the
+// effect's frames and the final copy agree.
+Surface FitToWindow(Surface picture, Size window) {
+    if (picture.GetSize() == window || window.width <= 0 || window.height <= 0) return picture;
+    Surface fitted(window.width, window.height);
+    Canvas(fitted).Stretch(picture, picture.Bounds(), fitted.Bounds());
+    return fitted;
+}
+
+class PictureItems {
+public:
+    explicit PictureItems(const AreaContext& c)
+        : codec_(c.player.settings.imageMaxPixels),
+          random_(std::random_device{}()),
+          background_{uint32_t(c.area.backgroundColour)} {}
+
+    // One item; false when the stop flag was seen.
+    bool Play(const AreaContext& c, Window& window, const AreaItem& item) {
+        const Clock& clock = c.player.clock;
+        const std::atomic<bool>& stop = c.state.stopFlag;
+        ImageResult loaded = LoadPictureFile(codec_, c.player.fs, item.path, background_);
+        if (!loaded) {
+            // Skipped without remain time; said once per file, not every cycle.
+            if (reported_.insert(item.path).second)
+                spdlog::warn("picture {}: {}", item.path, loaded.Message());
+            return true;
+        }
+        const Rect frame = window.Frame();
+        std::optional<Surface> picture =
+            FitToWindow(std::move(loaded.picture), {frame.width, frame.height});
+        const uint32_t delay = EffectDelay(item.movespeedIn);
+        const int entry =
+            item.effectIn == kRandomEffect ? RandomEffectNumber(random_) : item.effectIn;
+
+        EffectRequest show;
+        show.number = entry;
+        show.column = EffectColumn::Picture;
+        show.mode = EffectMode::Show;
+        show.delay = delay;
+        show.background = background_;
+        RunEffect(show, window, *picture, clock, stop);
+        if (c.StopRequested()) return false;
+        if (entry != 42) DrawPlain(window, &*picture);
+        if (c.layer == Layer::Normal) picture.reset();  // the window keeps what it shows
+
+        c.WaitOrStop(int64_t(item.remain) * 1000);
+        if (c.StopRequested()) return false;
+
+        if (c.layer == Layer::Osd) {
+            EffectRequest exit;
+            exit.number =
+                item.effectOut == kRandomEffect ? RandomEffectNumber(random_) : item.effectOut;
+            exit.column = EffectColumn::Exit;
+            exit.delay = delay;
+            exit.background = background_;
+            exit.keepScreen = true;
+            RunEffect(exit, window, *picture, clock, stop);
+        }
+        return !c.StopRequested();
+    }
+
+private:
+    ImageCodec codec_;
+    std::minstd_rand random_;
+    Colour background_;
+    std::set<std::string> reported_;
+};
+
+}  // namespace
+
+void RunPictureArea(const AreaContext& c) {
+    PictureItems items(c);
+    const bool osd = c.layer == Layer::Osd;
+    PictureLikeBody body{osd ? "OSD picture window" : "picture window",
+                         osd ? "OSD PictureArea completed" : "PictureArea completed",
+                         /*pictureBody=*/true,
+                         /*sleepBeforeCycle=*/1,
+                         /*sleepBeforeItem=*/1,
+                         /*sleepAfterCycle=*/100,
+                         [&items](const AreaContext& ctx, Window& window, const AreaItem& item) {
+                             return items.Play(ctx, window, item);
+                         }};
+    RunPictureLikeArea(c, body);
+}
+
+}  // namespace led

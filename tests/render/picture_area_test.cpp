@@ -1,0 +1,160 @@
+// Picture areas played by real area threads on a headless display.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "app/MainWindow.h"
+#include "program/ProgramControl.h"
+#include "support/ImageFiles.h"
+#include "support/TestPlayer.h"
+
+namespace led {
+namespace {
+
+class PictureAreaTest : public ::testing::Test {
+protected:
+    explicit PictureAreaTest(double clockScale = 20.0) {
+        std::filesystem::create_directories(video);
+        std::filesystem::create_directories(dir.Path() / "nand" / "table");
+        player = test::MakeTestPlayer(dir.Path(), clockScale);
+        test::OpenMainWindow(*player, {200, 100});
+        loop = std::thread([this] {
+            player->queue.Run([this](const Message& m) { return MainWndProc(*player, m); });
+        });
+    }
+    ~PictureAreaTest() override {
+        if (layer == Layer::Osd)
+            StopOSDProgram(*player, 1);
+        else
+            StopProgram(*player, 1, false);
+        player->queue.Quit(0);
+        loop.join();
+    }
+
+    void WriteBmp(const std::string& name, const Surface& picture, int bits = 24,
+                  std::vector<uint32_t> palette = {}) {
+        test::BmpSpec spec;
+        spec.bitsPerPixel = bits;
+        spec.palette = std::move(palette);
+        test::WriteBytes(video / name, test::MakeBmp(picture, spec));
+    }
+
+    static Surface Solid(int w, int h, uint32_t px) {
+        Surface s(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) s.SetPixel(x, y, px);
+        return s;
+    }
+
+    void Play(std::vector<std::pair<std::string, int>> items, Layer layer = Layer::Normal,
+              int exitEffect = 0) {
+        auto p = std::make_shared<ProgramRecord>();
+        p->idText = "pic";
+        AreaRecord a;
+        a.type = area_type::kPicture;
+        a.left = 10, a.top = 20, a.right = 73, a.bottom = 51;  // 64 x 32
+        a.backgroundColour = 0x000000;
+        for (auto& [name, effect] : items) {
+            AreaItem item;
+            item.path = "\\Storage Card\\video\\" + name;
+            item.effectIn = effect;
+            item.effectOut = exitEffect;
+            item.movespeedIn = 1;
+            item.remain = 1;
+            a.items.push_back(item);
+        }
+        p->areas.push_back(a);
+        this->layer = layer;
+        player->LayerOf(layer).exitCounter = 0;
+        StartProgram(*player, p, layer);
+    }
+
+    template <typename F>
+    bool Eventually(F f, int ms = 5000) {
+        for (int i = 0; i < ms; ++i) {
+            if (f()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return f();
+    }
+
+    uint32_t RasterPixel(int x, int y) {
+        return player->display->CaptureRaster().Pixel(x, y) & 0xffffff;
+    }
+
+    test::TempDir dir;
+    std::filesystem::path video = dir.Path() / "Storage Card" / "video";
+    std::unique_ptr<Player> player;
+    Layer layer = Layer::Normal;
+    std::thread loop;
+};
+
+TEST_F(PictureAreaTest, ShowsEachPictureAndReportsTheFirstCycleOnce) {
+    WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
+    WriteBmp("green.bmp", Solid(64, 32, 0x00ff00));
+    Play({{"red.bmp", 1}, {"green.bmp", 0}});
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }));
+    EXPECT_EQ(RasterPixel(5, 5), 0u) << "outside the area";
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0x00ff00; }));
+    ASSERT_TRUE(Eventually([&] { return player->normal.completionCounters[0] >= 2; }, 10000));
+    EXPECT_EQ(player->normal.cycleMessageCount, 1) << "one cycle message per thread life";
+    EXPECT_EQ(StopProgram(*player, 1, false), 1);
+    EXPECT_EQ(player->normal.exitCounter, 1);
+}
+
+TEST_F(PictureAreaTest, PictureOfAnotherSizeIsFittedToTheWindow) {
+    WriteBmp("small.bmp", Solid(16, 8, 0x0000ff));
+    Play({{"small.bmp", 0}});
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(72, 50) == 0x0000ff; }))
+        << "bottom-right corner";
+    EXPECT_EQ(RasterPixel(10, 20), 0x0000ffu);
+}
+
+TEST_F(PictureAreaTest, EightBitFileIsRewrittenAs32BitAtItsFirstShowing) {
+    WriteBmp("pal.bmp", Solid(64, 32, 0x123456), 8, {0x123456, 0x000000});
+    Play({{"pal.bmp", 0}});
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0x123456; }));
+    auto bytes = test::ReadBytes(video / "pal.bmp");
+    ASSERT_GE(bytes.size(), 54u);
+    EXPECT_EQ(bytes[28], 32) << "bits per pixel in the rewritten header";
+    EXPECT_EQ(bytes.size(), 54u + 64 * 32 * 4);
+}
+
+TEST_F(PictureAreaTest, UnloadableFilesAreSkippedAndTheAreaStillCompletes) {
+    test::WriteBytes(video / "junk.bmp", {'B', 'M', 1, 2, 3});
+    std::filesystem::create_directories(video / "dir.bmp");
+    Play({{"missing.bmp", 1}, {"junk.bmp", 1}, {"dir.bmp", 1}});
+    ASSERT_TRUE(Eventually([&] { return player->normal.completionCounters[0] >= 3; }));
+    EXPECT_EQ(player->normal.cycleMessageCount, 1);
+    EXPECT_EQ(RasterPixel(40, 30), 0u);
+}
+
+// A slower clock: the OSD's moment of background between two showings lasts
+// long enough to be seen.
+class OsdPictureAreaTest : public PictureAreaTest {
+protected:
+    OsdPictureAreaTest() : PictureAreaTest(2.0) {}
+};
+
+TEST_F(OsdPictureAreaTest, ExitEffectWipesToTheBackgroundBetweenShowings) {
+    WriteBmp("white.bmp", Solid(64, 32, 0xffffff));
+    Play({{"white.bmp", 0}}, Layer::Osd, /*exitEffect=*/9);
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xffffff; }));
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0; })) << "erased after its remain";
+    EXPECT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xffffff; })) << "shown again";
+}
+
+TEST_F(OsdPictureAreaTest, ExitEffectZeroLeavesThePictureUntilTheNextShowing) {
+    WriteBmp("white.bmp", Solid(64, 32, 0xffffff));
+    Play({{"white.bmp", 0}}, Layer::Osd, /*exitEffect=*/0);
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xffffff; }));
+    // Remain 1 s at 2x: two showings pass in about a second of real time.
+    for (int i = 0; i < 1200; ++i) {
+        ASSERT_EQ(RasterPixel(40, 30), 0xffffffu) << "after " << i << " ms";
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+}  // namespace
+}  // namespace led
