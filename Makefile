@@ -4,8 +4,11 @@
 BUILD ?= build
 SANITIZE ?=
 JOBS ?= $(shell nproc)
+BENCH := ON
 ifneq ($(SANITIZE),)
 BUILD := $(BUILD)-sanitize
+# Benchmarks under a sanitizer measure the sanitizer: not built there.
+BENCH := OFF
 endif
 RUN_ARGS ?=
 
@@ -17,7 +20,7 @@ deps:
 	@scripts/install-deps
 
 $(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DLEDPLAYER_SANITIZE=$(SANITIZE) -DLEDPLAYER_BENCH=ON
+	cmake -S . -B $(BUILD) -DLEDPLAYER_SANITIZE=$(SANITIZE) -DLEDPLAYER_BENCH=$(BENCH)
 
 configure: $(BUILD)/CMakeCache.txt
 
