@@ -24,54 +24,113 @@ struct VideoOutput::Shared {
     Rect dest;
     Rect painted;
     uint64_t shown = 0;
-    Surface scratch;  // frames that do not match the destination's size
+    Surface scratch;  // frames that do not match the destination or lie partly outside
+    // The last conversion set up, kept while the frames keep their layout.
+    GstVideoConverter* converter = nullptr;
+    GstVideoInfo converterIn{};
+    GstVideoInfo converterOut{};
+
+    ~Shared() {
+        if (converter) gst_video_converter_free(converter);
+    }
 };
 
 namespace {
 
-// BGRx in memory is 0xXXRRGGBB on a little-endian machine; surfaces keep the
-// top byte zero.
-// Four pixels at a time in a vector register (SSE2 or NEON); a full frame
-// row by row costs about what a memcpy of it does.
-void CopyRowMasked(uint32_t* dst, const uint32_t* src, int count) {
+// Clears the padding byte of BGRx pixels (GStreamer's converter writes 0xff
+// there; surfaces keep it zero), four pixels at a time in a vector register.
+void ClearPadding(uint32_t* pixels, int count) {
     using Pixels4 = uint32_t __attribute__((vector_size(16)));
     const Pixels4 mask = {0x00ffffffu, 0x00ffffffu, 0x00ffffffu, 0x00ffffffu};
     int i = 0;
     for (; i + 4 <= count; i += 4) {
         Pixels4 v;
-        std::memcpy(&v, src + i, sizeof v);
+        std::memcpy(&v, pixels + i, sizeof v);
         v &= mask;
-        std::memcpy(dst + i, &v, sizeof v);
+        std::memcpy(pixels + i, &v, sizeof v);
     }
-    for (; i < count; ++i) dst[i] = src[i] & 0x00ffffffu;
+    for (; i < count; ++i) pixels[i] &= 0x00ffffffu;
 }
 
-void PaintFrame(VideoOutput::Shared& s, const uint8_t* data, int stride, int width, int height) {
+// Describes BGRx pixels `width` x `height` whose rows lie `strideBytes` apart.
+GstVideoInfo BgrxInfo(int width, int height, int strideBytes) {
+    GstVideoInfo info;
+    gst_video_info_set_format(&info, GST_VIDEO_FORMAT_BGRx, width, height);
+    info.stride[0] = strideBytes;
+    info.size = size_t(strideBytes) * height;
+    return info;
+}
+
+// Converts the frame into BGRx pixels at `pixels`, padding bytes zero. The
+// converter is kept for the next frame of the same layout: setting one up
+// costs more than a conversion.
+void ConvertInto(VideoOutput::Shared& s, const GstVideoFrame& frame, uint32_t* pixels,
+                 int strideBytes) {
+    const int width = GST_VIDEO_FRAME_WIDTH(&frame), height = GST_VIDEO_FRAME_HEIGHT(&frame);
+    GstVideoInfo out = BgrxInfo(width, height, strideBytes);
+    // The converter only changes pixels, not timing or field layout.
+    out.fps_n = frame.info.fps_n;
+    out.fps_d = frame.info.fps_d;
+    out.interlace_mode = frame.info.interlace_mode;
+    if (!s.converter || !gst_video_info_is_equal(&s.converterIn, &frame.info) ||
+        !gst_video_info_is_equal(&s.converterOut, &out)) {
+        if (s.converter) gst_video_converter_free(s.converter);
+        // Asking for a zero padding byte (BGRA with alpha 0) would leave the
+        // converter's fast paths; clearing it afterwards costs far less.
+        s.converter =
+            gst_video_converter_new(const_cast<GstVideoInfo*>(&frame.info), &out, nullptr);
+        s.converterIn = frame.info;
+        s.converterOut = out;
+        if (!s.converter) return;
+    }
+    GstBuffer* buffer = gst_buffer_new_wrapped_full(GstMemoryFlags(0), pixels, out.size, 0,
+                                                    out.size, nullptr, nullptr);
+    GstVideoFrame target;
+    if (gst_video_frame_map(&target, &out, buffer, GST_MAP_WRITE)) {
+        gst_video_converter_frame(s.converter, &frame, &target);
+        gst_video_frame_unmap(&target);
+        for (int row = 0; row < height; ++row)
+            ClearPadding(reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) +
+                                                     size_t(row) * strideBytes),
+                         width);
+    }
+    gst_buffer_unref(buffer);
+}
+
+// GStreamer has already scaled the frame to the destination's size (only the
+// first frames after a change of destination differ); it is converted to
+// BGRx straight into the window when the window holds all of it, else
+// through a scratch surface.
+void PaintFrame(VideoOutput::Shared& s, const GstVideoFrame& frame) {
+    const int width = GST_VIDEO_FRAME_WIDTH(&frame), height = GST_VIDEO_FRAME_HEIGHT(&frame);
     Window::Painter painter = s.owner->Paint();
     Canvas& canvas = painter.canvas();
+    Surface& target = canvas.Target();
     Rect dest = s.dest.IsEmpty() ? Rect{0, 0, width, height} : s.dest;
-    if (dest.width == width && dest.height == height) {
-        Rect visible = dest.Intersected(canvas.Bounds());
-        if (visible.IsEmpty()) return;
-        Surface& target = canvas.Target();
-        int sx = visible.x - dest.x, sy = visible.y - dest.y;
-        for (int row = 0; row < visible.height; ++row) {
-            auto src = reinterpret_cast<const uint32_t*>(data + size_t(sy + row) * stride) + sx;
-            CopyRowMasked(target.Row(visible.y + row) + visible.x, src, visible.width);
-        }
+    Rect visible = dest.Intersected(canvas.Bounds());
+    if (visible.IsEmpty()) return;
+    const bool sameSize = dest.width == width && dest.height == height;
+    if (sameSize && visible == dest) {
+        ConvertInto(s, frame, target.Row(dest.y) + dest.x, target.StrideBytes());
         canvas.MarkDrawn(visible);
         s.painted = s.painted.United(visible);
         return;
     }
-    // A frame still at its previous size while the pipeline renegotiates (the
-    // first frame after the destination changed): scale it once ourselves.
     if (s.scratch.Width() != width || s.scratch.Height() != height)
         s.scratch = Surface(width, height);
-    for (int row = 0; row < height; ++row)
-        CopyRowMasked(s.scratch.Row(row),
-                      reinterpret_cast<const uint32_t*>(data + size_t(row) * stride), width);
-    canvas.Stretch(s.scratch, s.scratch.Bounds(), dest);
-    s.painted = s.painted.United(dest.Intersected(canvas.Bounds()));
+    ConvertInto(s, frame, s.scratch.Data(), s.scratch.StrideBytes());
+    if (sameSize) {
+        int sx = visible.x - dest.x, sy = visible.y - dest.y;
+        for (int row = 0; row < visible.height; ++row)
+            std::memcpy(target.Row(visible.y + row) + visible.x, s.scratch.Row(sy + row) + sx,
+                        size_t(visible.width) * 4);
+        canvas.MarkDrawn(visible);
+    } else {
+        // A frame still at its previous size while the pipeline renegotiates:
+        // scale it once ourselves.
+        canvas.Stretch(s.scratch, s.scratch.Bounds(), dest);
+    }
+    s.painted = s.painted.United(visible);
 }
 
 GstFlowReturn OnNewSample(GstAppSink* sink, gpointer data) {
@@ -85,10 +144,7 @@ GstFlowReturn OnNewSample(GstAppSink* sink, gpointer data) {
         {
             std::lock_guard lock(shared.mutex);
             if (shared.owner) {
-                PaintFrame(shared,
-                           static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
-                           GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), GST_VIDEO_FRAME_WIDTH(&frame),
-                           GST_VIDEO_FRAME_HEIGHT(&frame));
+                PaintFrame(shared, frame);
                 ++shared.shown;
             }
         }
@@ -103,8 +159,11 @@ void DeleteShared(gpointer data) {
     delete static_cast<std::shared_ptr<VideoOutput::Shared>*>(data);
 }
 
+// The formats decoders commonly produce, and BGRx itself: frames arrive as
+// they are and are converted once, into the window. Anything else is
+// converted to one of these first.
 GstCaps* OutputCaps(const Rect& dest) {
-    GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr);
+    GstCaps* caps = gst_caps_from_string("video/x-raw, format=(string){ I420, YV12, NV12, BGRx }");
     // The pixel aspect ratio stays free, so the picture is stretched to fill
     // the rectangle instead of being letterboxed.
     if (!dest.IsEmpty())

@@ -1,9 +1,10 @@
 #pragma once
 // The video end of a pipeline, shared by the media graph and the camera
 // preview: "deinterlace ! videoconvertscale ! capsfilter ! appsink". GStreamer
-// converts each frame to BGRx at the destination size; the appsink's streaming
-// thread copies it into the owner window at the destination rectangle, and the
-// window clips whatever lies outside its surface.
+// scales each frame to the destination size, keeping the decoder's own pixel
+// format where it can; the appsink's streaming thread converts it to BGRx
+// straight into the owner window at the destination rectangle, and the window
+// clips whatever lies outside its surface.
 
 #include <gst/gst.h>
 
