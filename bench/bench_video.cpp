@@ -184,7 +184,7 @@ void BM_SwitchItems(benchmark::State& state) {
         display.Start();
         auto window = display.CreateWindow("video window", {0, 0, kW, kH}, true);
         auto graph = MakeMediaGraph({"fakesink"});
-        std::vector<double> ms;
+        std::vector<double> ms, stopMs, openMs, firstMs;
         long rssStart = 0;
         const int kItems = 100, kWarmUp = 5;
         for (int i = 0; i < kItems + kWarmUp; ++i) {
@@ -192,6 +192,7 @@ void BM_SwitchItems(benchmark::State& state) {
             // The area thread's sequence for one item.
             auto t0 = Clock::now();
             graph->Stop();
+            auto tStopped = Clock::now();
             if (!graph->Open(clips[i % 2].string(), window.get())) {
                 state.SkipWithError("cannot open the clip");
                 return;
@@ -199,29 +200,44 @@ void BM_SwitchItems(benchmark::State& state) {
             graph->FitVideo(1.0);
             graph->SetGraphVolume(GraphVolume(55));
             graph->SetWindowRect(window.get(), VideoDestination(kW, kH));
+            auto tOpened = Clock::now();
             graph->Run();
             bool shown = graph->WaitFramesShown(1, 5000);
             auto t1 = Clock::now();
-            if (i >= kWarmUp)
-                ms.push_back(shown ? std::chrono::duration<double, std::milli>(t1 - t0).count()
-                                   : 5000);
+            auto msBetween = [](Clock::time_point a, Clock::time_point b) {
+                return std::chrono::duration<double, std::milli>(b - a).count();
+            };
+            if (i >= kWarmUp) {
+                ms.push_back(shown ? msBetween(t0, t1) : 5000);
+                stopMs.push_back(msBetween(t0, tStopped));
+                openMs.push_back(msBetween(tStopped, tOpened));
+                firstMs.push_back(msBetween(tOpened, t1));
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(50));  // a little playing
         }
         graph->Stop();
         long rssEnd = RssKiB();
-        std::sort(ms.begin(), ms.end());
+        for (auto* v : {&ms, &stopMs, &openMs, &firstMs}) std::sort(v->begin(), v->end());
         auto at = [&](double q) { return ms[std::min(ms.size() - 1, size_t(q * ms.size()))]; };
+        auto median = [](const std::vector<double>& v) { return v[v.size() / 2]; };
         state.counters["switch_min_ms"] = ms.front();
         state.counters["switch_median_ms"] = at(0.5);
         state.counters["switch_p90_ms"] = at(0.9);
         state.counters["switch_max_ms"] = ms.back();
         state.counters["target_ms"] = 300;
+        // Where the time goes: Stop, Open (build, preroll), Run to the first frame.
+        state.counters["stop_median_ms"] = median(stopMs);
+        state.counters["open_median_ms"] = median(openMs);
+        state.counters["first_frame_median_ms"] = median(firstMs);
         state.counters["rss_start_MiB"] = rssStart / 1024.0;
         state.counters["rss_end_MiB"] = rssEnd / 1024.0;
         std::printf(
             "switch Stop -> first frame over %d items: min %.0f, median %.0f, p90 %.0f, "
-            "max %.0f ms (target < 300); RSS %.1f -> %.1f MiB\n",
-            kItems, ms.front(), at(0.5), at(0.9), ms.back(), rssStart / 1024.0, rssEnd / 1024.0);
+            "max %.0f ms (target < 300); medians: stop %.0f, open %.0f, run to first frame %.0f "
+            "ms; "
+            "RSS %.1f -> %.1f MiB\n",
+            kItems, ms.front(), at(0.5), at(0.9), ms.back(), median(stopMs), median(openMs),
+            median(firstMs), rssStart / 1024.0, rssEnd / 1024.0);
     }
 }
 BENCHMARK(BM_SwitchItems)->Iterations(1)->Unit(benchmark::kSecond);
