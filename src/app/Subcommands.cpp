@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "app/EffectSheet.h"
-#include "app/InspectPlaylist.h"
+#include "app/PlaylistReport.h"
 
 namespace led {
 namespace {

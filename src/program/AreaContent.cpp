@@ -135,7 +135,7 @@ void AreaContentReader::ReadTextItem(const Element& e) {
         item_.text = xml::FirstCharacters(item_.text, kMaxTextCharacters);
     ReadInt(&e, "movespeed_in", item_.movespeedIn);
     ReadInt(&e, "movespeed_out", item_.movespeedOut);
-    FontSpec& font = item_.font;
+    ItemFont& font = item_.font;
     ReadInt(&e, "Height", font.height);
     ReadInt(&e, "Width", font.width);
     ReadInt(&e, "Weight", font.weight);

@@ -50,14 +50,14 @@ struct TimeWindow {
 };
 
 struct ScheduleRecord {
-    int32_t priority = 0;  // ProgramClass
+    int32_t priority = 0;        // ProgramClass
     uint32_t weekdayMask = 255;  // bit d: may play on weekday d (0 = Sunday); 255 = every day
     int32_t beginYear = 0, beginMonth = 0, beginDay = 0;
     int32_t endYear = 0, endMonth = 0, endDay = 0;
     std::vector<TimeWindow> windows;
 };
 
-struct FontSpec {
+struct ItemFont {
     int32_t height = 0, width = 0, weight = 0;
     std::string face;  // UTF-8
     int32_t underline = 0, italic = 0, strikeout = 0, pitchAndFamily = 0;
@@ -86,7 +86,7 @@ struct AreaItem {
     int32_t remain = 0;  // seconds
     int32_t effectOut = 0;
     std::string text;  // UTF-8, at most 256 characters
-    FontSpec font;
+    ItemFont font;
     int32_t textLeft = 0, textTop = 0, textRight = 0, textBottom = 0;
     int32_t textshowtype = 0;
     // sensor areas

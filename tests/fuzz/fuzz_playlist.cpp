@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/InspectPlaylist.h"
+#include "app/PlaylistReport.h"
 #include "platform/fs/DeviceFs.h"
 #include "program/PlaylistFile.h"
 #include "program/PlaylistReader.h"

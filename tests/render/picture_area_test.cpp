@@ -34,10 +34,10 @@ protected:
 
     void WriteBmp(const std::string& name, const Surface& picture, int bits = 24,
                   std::vector<uint32_t> palette = {}) {
-        test::BmpSpec spec;
-        spec.bitsPerPixel = bits;
-        spec.palette = std::move(palette);
-        test::WriteBytes(video / name, test::MakeBmp(picture, spec));
+        test::BmpLayout layout;
+        layout.bitsPerPixel = bits;
+        layout.palette = std::move(palette);
+        test::WriteBytes(video / name, test::MakeBmp(picture, layout));
     }
 
     static Surface Solid(int w, int h, uint32_t px) {

@@ -24,11 +24,11 @@ protected:
 };
 
 TEST_F(PictureFileTest, EightBitBitmapIsRewrittenAsThirtyTwoBitAtFirstLoad) {
-    test::BmpSpec spec;
-    spec.bitsPerPixel = 8;
-    spec.palette = {0x000000, 0xff0000, 0x00ff00, 0x0000ff, 0x808080};
-    const Surface picture = test::PalettePicture(13, 7, spec.palette);
-    test::WriteBytes(Host("Red.bmp"), test::MakeBmp(picture, spec));
+    test::BmpLayout layout;
+    layout.bitsPerPixel = 8;
+    layout.palette = {0x000000, 0xff0000, 0x00ff00, 0x0000ff, 0x808080};
+    const Surface picture = test::PalettePicture(13, 7, layout.palette);
+    test::WriteBytes(Host("Red.bmp"), test::MakeBmp(picture, layout));
 
     // The board's path spelling and case need not match the file's.
     ImageResult first = LoadPictureFile(codec, fs, "\\Storage Card\\VIDEO\\red.BMP", kBlack);
@@ -52,7 +52,7 @@ TEST_F(PictureFileTest, EightBitBitmapIsRewrittenAsThirtyTwoBitAtFirstLoad) {
 
 TEST_F(PictureFileTest, OtherPicturesAreLeftAsTheyAre) {
     const Surface picture = test::PatternPicture(9, 5);
-    test::BmpSpec fourBit;
+    test::BmpLayout fourBit;
     fourBit.bitsPerPixel = 4;
     fourBit.palette = {0x000000, 0xffffff};
     const std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {

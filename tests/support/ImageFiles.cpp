@@ -58,7 +58,7 @@ Surface PalettePicture(int width, int height, const std::vector<uint32_t>& palet
     return s;
 }
 
-std::string BmpSpec::Name() const {
+std::string BmpLayout::Name() const {
     std::string name =
         "h" + std::to_string(headerSize) + "_" + std::to_string(bitsPerPixel) + "bit";
     if (compression == 3) name += masks[1] == 0x07e0 ? "_565" : "_fields";
@@ -66,13 +66,13 @@ std::string BmpSpec::Name() const {
     return name;
 }
 
-std::vector<uint8_t> MakeBmp(const Surface& picture, const BmpSpec& spec) {
-    const int w = picture.Width(), h = picture.Height(), bpp = spec.bitsPerPixel;
-    const bool core = spec.headerSize == 12;
+std::vector<uint8_t> MakeBmp(const Surface& picture, const BmpLayout& layout) {
+    const int w = picture.Width(), h = picture.Height(), bpp = layout.bitsPerPixel;
+    const bool core = layout.headerSize == 12;
     const size_t entry = core ? 3 : 4;
-    const size_t maskBytes = spec.compression == 3 && spec.headerSize == 40 ? 12 : 0;
-    const size_t paletteOffset = 14 + size_t(spec.headerSize) + maskBytes;
-    const size_t pixelOffset = paletteOffset + spec.palette.size() * entry;
+    const size_t maskBytes = layout.compression == 3 && layout.headerSize == 40 ? 12 : 0;
+    const size_t paletteOffset = 14 + size_t(layout.headerSize) + maskBytes;
+    const size_t pixelOffset = paletteOffset + layout.palette.size() * entry;
     const size_t stride = (size_t(w) * bpp + 31) / 32 * 4;
     std::vector<uint8_t> out(pixelOffset + stride * size_t(h));
 
@@ -80,7 +80,7 @@ std::vector<uint8_t> MakeBmp(const Surface& picture, const BmpSpec& spec) {
     out[1] = 'M';
     Put32(out, 2, uint32_t(out.size()));
     Put32(out, 10, uint32_t(pixelOffset));
-    Put32(out, 14, uint32_t(spec.headerSize));
+    Put32(out, 14, uint32_t(layout.headerSize));
     if (core) {
         Put16(out, 18, uint32_t(w));
         Put16(out, 20, uint32_t(h));
@@ -88,28 +88,28 @@ std::vector<uint8_t> MakeBmp(const Surface& picture, const BmpSpec& spec) {
         Put16(out, 24, uint32_t(bpp));
     } else {
         Put32(out, 18, uint32_t(w));
-        Put32(out, 22, uint32_t(spec.topDown ? -h : h));
+        Put32(out, 22, uint32_t(layout.topDown ? -h : h));
         Put16(out, 26, 1);
         Put16(out, 28, uint32_t(bpp));
-        Put32(out, 30, spec.compression);
+        Put32(out, 30, layout.compression);
         Put32(out, 34, uint32_t(stride * size_t(h)));
-        Put32(out, 46, bpp <= 8 ? uint32_t(spec.palette.size()) : 0);
-        if (spec.compression == 3)
-            for (int i = 0; i < 3; ++i) Put32(out, 54 + 4 * size_t(i), spec.masks[i]);
-        if (spec.headerSize >= 108) Put32(out, 70, 0x73524742);  // 'sRGB'
+        Put32(out, 46, bpp <= 8 ? uint32_t(layout.palette.size()) : 0);
+        if (layout.compression == 3)
+            for (int i = 0; i < 3; ++i) Put32(out, 54 + 4 * size_t(i), layout.masks[i]);
+        if (layout.headerSize >= 108) Put32(out, 70, 0x73524742);  // 'sRGB'
     }
     std::map<uint32_t, uint32_t> index;
-    for (size_t i = 0; i < spec.palette.size(); ++i) {
-        const uint32_t c = spec.palette[i];
+    for (size_t i = 0; i < layout.palette.size(); ++i) {
+        const uint32_t c = layout.palette[i];
         uint8_t* e = &out[paletteOffset + i * entry];
         e[0] = uint8_t(c), e[1] = uint8_t(c >> 8), e[2] = uint8_t(c >> 16);
         index.emplace(c, uint32_t(i));
     }
     uint32_t masks[3] = {0x7c00, 0x03e0, 0x001f};
-    if (spec.compression == 3) std::copy(spec.masks, spec.masks + 3, masks);
+    if (layout.compression == 3) std::copy(layout.masks, layout.masks + 3, masks);
 
     for (int y = 0; y < h; ++y) {
-        const int fileRow = spec.topDown ? y : h - 1 - y;
+        const int fileRow = layout.topDown ? y : h - 1 - y;
         uint8_t* row = &out[pixelOffset + stride * size_t(fileRow)];
         for (int x = 0; x < w; ++x) {
             const uint32_t px = picture.Pixel(x, y);
@@ -126,7 +126,7 @@ std::vector<uint8_t> MakeBmp(const Surface& picture, const BmpSpec& spec) {
             } else if (bpp == 24) {
                 row[3 * x] = uint8_t(b), row[3 * x + 1] = uint8_t(g), row[3 * x + 2] = uint8_t(r);
             } else {
-                const uint32_t v = spec.compression == 3
+                const uint32_t v = layout.compression == 3
                                        ? Pack(r, masks[0]) | Pack(g, masks[1]) | Pack(b, masks[2])
                                        : px;
                 for (int i = 0; i < 4; ++i) row[4 * x + i] = uint8_t(v >> (8 * i));

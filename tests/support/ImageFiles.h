@@ -18,7 +18,7 @@ Surface PatternPicture(int width, int height);
 // A picture drawn from `palette` only (0x00RRGGBB colours).
 Surface PalettePicture(int width, int height, const std::vector<uint32_t>& palette);
 
-struct BmpSpec {
+struct BmpLayout {
     int headerSize = 40;  // 12 (core), 40, 56, 108 or 124
     int bitsPerPixel = 24;
     bool topDown = false;
@@ -30,7 +30,7 @@ struct BmpSpec {
 
 // The picture in the given layout. 16-bit pixels keep the top bits of each
 // channel (5-5-5 without masks).
-std::vector<uint8_t> MakeBmp(const Surface& picture, const BmpSpec& spec);
+std::vector<uint8_t> MakeBmp(const Surface& picture, const BmpLayout& layout);
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);

@@ -18,7 +18,7 @@ constexpr int kCombBand = 16;  // two bands make the 32-pixel pitch
 
 void RunComb(EffectRun& run) {
     const int length = run.Width(), height = run.Height();
-    const bool sliding = run.Spec().shape == Shape::Sliding;
+    const bool sliding = run.Recipe().shape == Shape::Sliding;
     const Surface& picture = run.Source();
     run.Frames(0, length, [&](Canvas& canvas, int previous, int k) {
         int was = std::max(previous, 0);

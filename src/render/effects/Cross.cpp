@@ -17,7 +17,7 @@ void RunCross(EffectRun& run) {
     const int width = run.Width(), height = run.Height();
     const double columnsPerLine = double(width) / height;
     const int last = (height + 1) / 2;
-    const bool shrinking = run.Spec().shape == Shape::CornersShrink;
+    const bool shrinking = run.Recipe().shape == Shape::CornersShrink;
 
     // The corner rectangles at frame k: top-left, top-right, bottom-left, bottom-right.
     auto corners = [&](int k) {

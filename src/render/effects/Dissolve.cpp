@@ -31,7 +31,7 @@ void Shuffle(std::vector<int>::iterator first, std::vector<int>::iterator last,
 
 void RunDissolve(EffectRun& run) {
     const int width = run.Width(), height = run.Height();
-    const bool blocks = run.Spec().dissolve == Dissolving::Blocks;
+    const bool blocks = run.Recipe().dissolve == Dissolving::Blocks;
     const int unitHeight = blocks ? kBlock : kLineHeight;
     const int columns = blocks ? (width + kBlock - 1) / kBlock : 1;
     const int rows = (height + unitHeight - 1) / unitHeight;
@@ -42,7 +42,7 @@ void RunDissolve(EffectRun& run) {
     std::vector<int> order;
     order.reserve(size_t(units));
     std::array<int, kPasses + 1> passStart{};
-    if (run.Spec().shape == Shape::InterlacedPasses) {
+    if (run.Recipe().shape == Shape::InterlacedPasses) {
         // Blocks: (0,0) and (1,1) of each 2 × 2 group first; lines: 0, 2, 1, 3.
         constexpr std::array<int, kPasses> kBlockClass = {0, 3, 1, 2};
         constexpr std::array<int, kPasses> kLineClass = {0, 2, 1, 3};

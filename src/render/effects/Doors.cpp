@@ -13,7 +13,7 @@ void RunDoors(EffectRun& run) {
     const int length = run.Width(), height = run.Height();
     const int centre = length / 2;
     const int leftHalf = centre, rightHalf = length - centre;
-    const bool opening = run.Spec().shape == Shape::Opening;
+    const bool opening = run.Recipe().shape == Shape::Opening;
     const Surface& picture = run.Source();
     run.Frames(0, std::max(leftHalf, rightHalf), [&](Canvas& canvas, int, int k) {
         int left = std::min(k, leftHalf), right = std::min(k, rightHalf);

@@ -5,24 +5,24 @@
 namespace led {
 namespace {
 
-int64_t FramePeriod(const EffectSpec& spec, uint32_t delay) {
+int64_t FramePeriod(const EffectRecipe& recipe, uint32_t delay) {
     if (delay == 0xFFFFFFFFu) return -1;  // the caller asked for no pacing
-    return spec.pace == Pace::DelayPlusOne ? int64_t(delay) + 1 : int64_t(delay);
+    return recipe.pace == Pace::DelayPlusOne ? int64_t(delay) + 1 : int64_t(delay);
 }
 
 }  // namespace
 
-EffectRun::EffectRun(EffectTarget& target, const Surface& picture, const EffectSpec& spec,
+EffectRun::EffectRun(EffectTarget& target, const Surface& picture, const EffectRecipe& recipe,
                      const EffectParams& params, const Clock& clock, const std::atomic<bool>& stop)
     : target_(target),
-      spec_(spec),
+      recipe_(recipe),
       params_(params),
       clock_(clock),
       startTicks_(clock.Ticks()),
-      pacer_(clock, FramePeriod(spec, params.delay), spec.readsStop ? &stop : nullptr),
+      pacer_(clock, FramePeriod(recipe, params.delay), recipe.readsStop ? &stop : nullptr),
       window_(target.GetSize()) {
-    width_ = spec.orient.transpose ? window_.height : window_.width;
-    height_ = spec.orient.transpose ? window_.width : window_.height;
+    width_ = recipe.orient.transpose ? window_.height : window_.width;
+    height_ = recipe.orient.transpose ? window_.width : window_.height;
     step_ = int(std::clamp<uint32_t>(params.step, 1, INT_MAX / 4));
     clearPending_ = params.clearFirst;
 
@@ -55,9 +55,9 @@ void EffectRun::KeepOld() {
 }
 
 Rect EffectRun::ToWindow(const Rect& c) const {
-    Rect r = spec_.orient.transpose ? Rect{c.y, c.x, c.height, c.width} : c;
-    if (spec_.orient.flipX) r.x = window_.width - r.x - r.width;
-    if (spec_.orient.flipY) r.y = window_.height - r.y - r.height;
+    Rect r = recipe_.orient.transpose ? Rect{c.y, c.x, c.height, c.width} : c;
+    if (recipe_.orient.flipX) r.x = window_.width - r.x - r.width;
+    if (recipe_.orient.flipY) r.y = window_.height - r.y - r.height;
     return r;
 }
 

@@ -32,14 +32,14 @@ struct EffectParams {
 
 class EffectRun {
 public:
-    EffectRun(EffectTarget& target, const Surface& picture, const EffectSpec& spec,
+    EffectRun(EffectTarget& target, const Surface& picture, const EffectRecipe& recipe,
               const EffectParams& params, const Clock& clock, const std::atomic<bool>& stop);
 
     // Canonical size (the window's, transposed when the family is).
     int Width() const { return width_; }
     int Height() const { return height_; }
     Rect Bounds() const { return {0, 0, width_, height_}; }
-    const EffectSpec& Spec() const { return spec_; }
+    const EffectRecipe& Recipe() const { return recipe_; }
     bool Erasing() const { return params_.mode == EffectMode::Erase; }
     bool Continuous() const { return params_.continuous; }
     int Step() const { return step_; }
@@ -104,7 +104,7 @@ private:
     void EndFrame() { target_.EndFrame(); }
 
     EffectTarget& target_;
-    const EffectSpec& spec_;
+    const EffectRecipe& recipe_;
     EffectParams params_;
     const Clock& clock_;
     int64_t startTicks_;

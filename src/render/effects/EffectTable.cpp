@@ -15,35 +15,35 @@ constexpr Orientation kTFlipX{true, true, false};
 constexpr Orientation kTFlipY{true, false, true};
 constexpr Orientation kTFlipXY{true, true, true};
 
-constexpr EffectSpec Of(Family family, Orientation orient = kId, Shape shape = Shape::Default) {
-    EffectSpec spec;
-    spec.family = family;
-    spec.orient = orient;
-    spec.shape = shape;
-    return spec;
+constexpr EffectRecipe Of(Family family, Orientation orient = kId, Shape shape = Shape::Default) {
+    EffectRecipe recipe;
+    recipe.family = family;
+    recipe.orient = orient;
+    recipe.shape = shape;
+    return recipe;
 }
 
-constexpr EffectSpec Sweep(uint8_t pivotX, uint8_t pivotY, int16_t start, int16_t turn,
-                           bool clockwise = true, bool bothHalves = false) {
-    EffectSpec spec = Of(Family::Sweep);
-    spec.sweep = {pivotX, pivotY, start, turn, clockwise, bothHalves};
-    return spec;
+constexpr EffectRecipe Sweep(uint8_t pivotX, uint8_t pivotY, int16_t start, int16_t turn,
+                             bool clockwise = true, bool bothHalves = false) {
+    EffectRecipe recipe = Of(Family::Sweep);
+    recipe.sweep = {pivotX, pivotY, start, turn, clockwise, bothHalves};
+    return recipe;
 }
 
-constexpr EffectSpec Dissolve(Dissolving what, Shape order) {
-    EffectSpec spec = Of(Family::Dissolve, kId, order);
-    spec.dissolve = what;
-    return spec;
+constexpr EffectRecipe Dissolve(Dissolving what, Shape order) {
+    EffectRecipe recipe = Of(Family::Dissolve, kId, order);
+    recipe.dissolve = what;
+    return recipe;
 }
 
-constexpr EffectSpec NoStop(EffectSpec spec) {
-    spec.readsStop = false;
-    return spec;
+constexpr EffectRecipe NoStop(EffectRecipe recipe) {
+    recipe.readsStop = false;
+    return recipe;
 }
 
-constexpr EffectSpec SleepPaced(EffectSpec spec) {
-    spec.pace = Pace::Delay;
-    return spec;
+constexpr EffectRecipe SleepPaced(EffectRecipe recipe) {
+    recipe.pace = Pace::Delay;
+    return recipe;
 }
 
 // The geometry of every number. Canonical directions of the families (the
@@ -91,8 +91,8 @@ constexpr EffectSpec SleepPaced(EffectSpec spec) {
 //                 the right in 16 passes
 //   BlockZoom     in every 16 × 16 block its part of the picture grows from the
 //                 block's centre, 16 frames
-constexpr std::array<EffectSpec, 109> BuildTable() {
-    std::array<EffectSpec, 109> t{};
+constexpr std::array<EffectRecipe, 109> BuildTable() {
+    std::array<EffectRecipe, 109> t{};
     t[1] = Of(Family::Push, kT);       // up: the picture comes in from the bottom
     t[2] = Of(Family::Push, kTFlipY);  // down: from the top
     t[3] = Of(Family::Push, kId);      // left: from the right
@@ -204,12 +204,12 @@ constexpr std::array<EffectSpec, 109> BuildTable() {
     return t;
 }
 
-constexpr std::array<EffectSpec, 109> kTable = BuildTable();
-constexpr EffectSpec kNone{};
+constexpr std::array<EffectRecipe, 109> kTable = BuildTable();
+constexpr EffectRecipe kNone{};
 
 }  // namespace
 
-const EffectSpec& LookUpEffect(int number) {
+const EffectRecipe& LookUpEffect(int number) {
     if (number < 0 || number > 108) return kNone;
     return kTable[std::size_t(number)];
 }

@@ -70,7 +70,7 @@ enum class Shape : uint8_t {
 
 // A line through a pivot turning one degree per frame. Angles are clock
 // angles: 0 points up, 90 right.
-struct SweepSpec {
+struct SweepGeometry {
     uint8_t pivotX = 1;  // in half widths: 0 left edge, 1 centre, 2 right edge
     uint8_t pivotY = 1;  // in half heights: 0 top, 1 centre, 2 bottom
     int16_t start = 0;   // angle of the starting ray
@@ -86,11 +86,11 @@ enum class Pace : uint8_t {
 
 enum class Dissolving : uint8_t { Blocks, Lines };
 
-struct EffectSpec {
+struct EffectRecipe {
     Family family = Family::None;
     Orientation orient{};
     Shape shape = Shape::Default;
-    SweepSpec sweep{};
+    SweepGeometry sweep{};
     Dissolving dissolve = Dissolving::Blocks;
     bool readsStop = true;
     Pace pace = Pace::DelayPlusOne;
@@ -98,6 +98,6 @@ struct EffectSpec {
 
 // The routine behind an effect number; Family::None for 0, 5 to 8, negative
 // numbers and numbers above 108.
-const EffectSpec& LookUpEffect(int number);
+const EffectRecipe& LookUpEffect(int number);
 
 }  // namespace led

@@ -1,5 +1,5 @@
 #pragma once
-// One routine per effect family; the direction comes from the run's spec.
+// One routine per effect family; the direction comes from the run's recipe.
 
 namespace led {
 

@@ -17,7 +17,7 @@ constexpr int kPasses = kCell / kGrowth;
 
 void RunGridGrowth(EffectRun& run) {
     const int width = run.Width(), height = run.Height();
-    const bool fromCentre = run.Spec().shape == Shape::GridFromCentre;
+    const bool fromCentre = run.Recipe().shape == Shape::GridFromCentre;
     auto square = [&](int x, int y, int pass) -> Rect {
         if (pass <= 0) return {};
         int side = kGrowth * pass;

@@ -60,7 +60,7 @@ void RunRowShape(EffectRun& run) {
     const int width = run.Width(), height = run.Height();
     const double cx = width / 2.0, cy = height / 2.0;
     const double halfDiagonal = std::sqrt(double(width) * width + double(height) * height) / 2;
-    const Shape shape = run.Spec().shape;
+    const Shape shape = run.Recipe().shape;
     const int longer = std::max(width, height);
 
     int last = 0;
@@ -107,7 +107,7 @@ void RunRowShape(EffectRun& run) {
 
 void RunGridShape(EffectRun& run) {
     const int width = run.Width(), height = run.Height();
-    const Shape shape = run.Spec().shape;
+    const Shape shape = run.Recipe().shape;
     if (shape == Shape::BandsFromCentre) {
         run.Frames(0, kBand / 2, [&](Canvas& canvas, int previous, int k) {
             for (int y = 0; y < height; y += kBand) {
@@ -135,7 +135,7 @@ void RunGridShape(EffectRun& run) {
 }  // namespace
 
 void RunMask(EffectRun& run) {
-    switch (run.Spec().shape) {
+    switch (run.Recipe().shape) {
         case Shape::GridFromCentre:
         case Shape::GridFromCorner:
         case Shape::BandsFromCentre: RunGridShape(run); break;

@@ -78,7 +78,7 @@ constexpr std::array<FamilyRoutine, 24> kRoutines = {
 };
 static_assert(size_t(Family::BlockZoom) + 1 == kRoutines.size());
 
-constexpr EffectSpec kPlainDraw{};
+constexpr EffectRecipe kPlainDraw{};
 
 }  // namespace
 
@@ -94,16 +94,16 @@ EffectResult RunEffect(const EffectRequest& request, EffectTarget& target, const
     Resolved resolved = Resolve(request);
     if (resolved.action == Action::Nothing) return none;
 
-    const EffectSpec& spec =
+    const EffectRecipe& recipe =
         resolved.action == Action::Plain ? kPlainDraw : LookUpEffect(resolved.number);
-    EffectRun run(target, picture, spec, resolved.params, clock, stop);
+    EffectRun run(target, picture, recipe, resolved.params, clock, stop);
     if (resolved.action == Action::Plain) {
         run.DrawWhole(run.Picture());
         EffectResult result = run.Result();
         result.frames = 1;
         return result;
     }
-    kRoutines[size_t(spec.family)](run);
+    kRoutines[size_t(recipe.family)](run);
     return run.Result();
 }
 

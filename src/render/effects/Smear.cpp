@@ -19,7 +19,7 @@ constexpr int kSmearStep = 4;
 void RunSmear(EffectRun& run) {
     const int length = run.Width(), height = run.Height();
     const Surface& source = run.Source();
-    const bool rowsAreLines = run.Spec().orient.transpose;
+    const bool rowsAreLines = run.Recipe().orient.transpose;
     run.Frames(0, length, kSmearStep, [&](Canvas& canvas, int previous, int moved) {
         int edge = length - moved, was = length - std::max(previous, 0);
         run.Reveal(canvas, {edge, 0, was - edge, height});

@@ -11,7 +11,7 @@ namespace led {
 void RunSplit(EffectRun& run) {
     const int length = run.Width(), height = run.Height();
     const int last = length / 2 + 2;
-    if (run.Spec().shape == Shape::FromCentre) {
+    if (run.Recipe().shape == Shape::FromCentre) {
         const int centre = length / 2;
         run.Frames(0, last, [&](Canvas& canvas, int previous, int k) {
             // The band [centre − k, centre + k]; previous = -1 has drawn nothing.

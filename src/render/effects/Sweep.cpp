@@ -75,7 +75,7 @@ void RevealWedge(EffectRun& run, Canvas& canvas, double px, double py, int from,
 }  // namespace
 
 void RunSweep(EffectRun& run) {
-    const SweepSpec& s = run.Spec().sweep;
+    const SweepGeometry& s = run.Recipe().sweep;
     const double px = run.Width() * s.pivotX / 2.0 + kPivotNudgeX;
     const double py = run.Height() * s.pivotY / 2.0 + kPivotNudgeY;
     run.Frames(1, s.turn, [&](Canvas& canvas, int previous, int angle) {

@@ -14,7 +14,7 @@ namespace led {
 void RunZoom(EffectRun& run) {
     const int width = run.Width(), height = run.Height();
     const int longer = std::max(width, height);
-    const Shape shape = run.Spec().shape;
+    const Shape shape = run.Recipe().shape;
     const int last = shape == Shape::LineAcross ? height : longer;
     auto target = [&](int k) -> Rect {
         if (shape == Shape::LineAcross) return {0, (height - k) / 2, width, k};

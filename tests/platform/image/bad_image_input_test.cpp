@@ -26,14 +26,14 @@ void PutBe32(std::vector<uint8_t>& f, size_t at, uint32_t v) {
 }
 
 std::vector<uint8_t> SmallBmp(int bpp = 24, int width = 8, int height = 6) {
-    test::BmpSpec spec;
-    spec.bitsPerPixel = bpp;
+    test::BmpLayout layout;
+    layout.bitsPerPixel = bpp;
     Surface picture = test::PatternPicture(width, height);
     if (bpp <= 8) {
-        spec.palette = {0x000000, 0xff0000, 0x00ff00, 0x0000ff};
-        picture = test::PalettePicture(width, height, spec.palette);
+        layout.palette = {0x000000, 0xff0000, 0x00ff00, 0x0000ff};
+        picture = test::PalettePicture(width, height, layout.palette);
     }
-    return test::MakeBmp(picture, spec);
+    return test::MakeBmp(picture, layout);
 }
 
 std::vector<uint8_t> SmallJpeg() { return EncodeJpeg(test::PatternPicture(40, 24), 90); }

@@ -10,7 +10,7 @@
 namespace led {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 
 std::vector<uint32_t> GreyPalette(int count) {
     std::vector<uint32_t> palette;
@@ -39,7 +39,7 @@ Surface Quantised(const Surface& source, const int bits[3]) {
 }
 
 struct Variant {
-    BmpSpec spec;
+    BmpLayout layout;
     int paletteSize = 0;  // 0: a true-colour picture
 };
 
@@ -50,11 +50,11 @@ std::vector<Variant> Variants() {
         for (bool topDown : {false, true}) {
             if (header == 12 && topDown) continue;  // core headers cannot say top-down
             Variant variant;
-            variant.spec.headerSize = header;
-            variant.spec.bitsPerPixel = bpp;
-            variant.spec.topDown = topDown;
-            variant.spec.compression = compression;
-            variant.spec.masks[0] = r, variant.spec.masks[1] = g, variant.spec.masks[2] = b;
+            variant.layout.headerSize = header;
+            variant.layout.bitsPerPixel = bpp;
+            variant.layout.topDown = topDown;
+            variant.layout.compression = compression;
+            variant.layout.masks[0] = r, variant.layout.masks[1] = g, variant.layout.masks[2] = b;
             variant.paletteSize = bpp <= 8 ? (bpp == 8 ? 200 : 1 << bpp) : 0;
             v.push_back(variant);
         }
@@ -83,20 +83,20 @@ TEST_P(BmpVariantTest, DecodesToTheSourcePictureAndAgreesWithImageMagick) {
     // bytes, and rows start at every alignment.
     Surface source = test::PatternPicture(101, 23);
     if (variant.paletteSize) {
-        variant.spec.palette = GreyPalette(variant.paletteSize);
-        source = test::PalettePicture(101, 23, variant.spec.palette);
+        variant.layout.palette = GreyPalette(variant.paletteSize);
+        source = test::PalettePicture(101, 23, variant.layout.palette);
     }
     Surface expected = source.Clone();
-    if (variant.spec.bitsPerPixel == 16) {
-        const int bits[3] = {5, variant.spec.masks[1] == 0x07e0 ? 6 : 5, 5};
+    if (variant.layout.bitsPerPixel == 16) {
+        const int bits[3] = {5, variant.layout.masks[1] == 0x07e0 ? 6 : 5, 5};
         expected = Quantised(source, bits);
     }
 
-    const std::vector<uint8_t> file = test::MakeBmp(source, variant.spec);
+    const std::vector<uint8_t> file = test::MakeBmp(source, variant.layout);
     ImageResult result = ImageCodec().Decode(file);
     ASSERT_TRUE(result.Ok()) << result.Message();
     EXPECT_EQ(result.format, ImageFormat::Bmp);
-    EXPECT_EQ(result.bitsPerPixel, variant.spec.bitsPerPixel);
+    EXPECT_EQ(result.bitsPerPixel, variant.layout.bitsPerPixel);
     EXPECT_EQ(test::MaxChannelDifference(result.picture, expected), 0);
 
     if (!test::HaveImageMagick()) GTEST_SKIP() << "ImageMagick is not installed";
@@ -108,7 +108,7 @@ TEST_P(BmpVariantTest, DecodesToTheSourcePictureAndAgreesWithImageMagick) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, BmpVariantTest, ::testing::ValuesIn(Variants()),
-                         [](const auto& info) { return info.param.spec.Name(); });
+                         [](const auto& info) { return info.param.layout.Name(); });
 
 // Files written by ImageMagick itself, in every depth it writes.
 TEST(BmpDecoder, ReadsBitmapsWrittenByImageMagick) {
@@ -154,15 +154,15 @@ TEST(BmpDecoder, LargeFilesLoadAsTheyDecodeFromMemory) {
     const Surface source = test::PatternPicture(701, 530);
     for (bool topDown : {false, true})
         for (int bpp : {8, 24}) {
-            BmpSpec spec;
-            spec.bitsPerPixel = bpp;
-            spec.topDown = topDown;
+            BmpLayout layout;
+            layout.bitsPerPixel = bpp;
+            layout.topDown = topDown;
             Surface picture = source.Clone();
             if (bpp == 8) {
-                spec.palette = GreyPalette(256);
-                picture = test::PalettePicture(701, 530, spec.palette);
+                layout.palette = GreyPalette(256);
+                picture = test::PalettePicture(701, 530, layout.palette);
             }
-            const std::vector<uint8_t> file = test::MakeBmp(picture, spec);
+            const std::vector<uint8_t> file = test::MakeBmp(picture, layout);
             test::WriteBytes(dir.Path() / "large.bmp", file);
             ImageResult loaded = ImageCodec().Load(dir.Path() / "large.bmp");
             ASSERT_TRUE(loaded.Ok()) << loaded.Message();
@@ -182,11 +182,11 @@ TEST(BmpDecoder, ScalesNarrowBitFieldsToTheFullRange) {
     source.SetPixel(1, 0, 0xff0000);
     source.SetPixel(0, 1, 0x00ff00);
     source.SetPixel(1, 1, 0x0000ff);
-    BmpSpec spec;
-    spec.bitsPerPixel = 16;
-    spec.compression = 3;
-    spec.masks[0] = 0xf800, spec.masks[1] = 0x07e0, spec.masks[2] = 0x001f;
-    ImageResult result = ImageCodec().Decode(test::MakeBmp(source, spec));
+    BmpLayout layout;
+    layout.bitsPerPixel = 16;
+    layout.compression = 3;
+    layout.masks[0] = 0xf800, layout.masks[1] = 0x07e0, layout.masks[2] = 0x001f;
+    ImageResult result = ImageCodec().Decode(test::MakeBmp(source, layout));
     ASSERT_TRUE(result.Ok());
     EXPECT_EQ(result.picture.Pixel(0, 0), 0xffffffu);
     EXPECT_EQ(result.picture.Pixel(1, 0), 0xff0000u);
@@ -196,11 +196,11 @@ TEST(BmpDecoder, ScalesNarrowBitFieldsToTheFullRange) {
 
 TEST(BmpDecoder, PaletteIndicesBeyondTheFilesPaletteShowBlack) {
     Surface source(4, 1);
-    BmpSpec spec;
-    spec.bitsPerPixel = 8;
-    spec.palette = {0x112233, 0x445566};
-    for (int x = 0; x < 4; ++x) source.SetPixel(x, 0, spec.palette[x % 2]);
-    std::vector<uint8_t> file = test::MakeBmp(source, spec);
+    BmpLayout layout;
+    layout.bitsPerPixel = 8;
+    layout.palette = {0x112233, 0x445566};
+    for (int x = 0; x < 4; ++x) source.SetPixel(x, 0, layout.palette[x % 2]);
+    std::vector<uint8_t> file = test::MakeBmp(source, layout);
     file[file.size() - 4 + 2] = 200;  // third pixel: an index the palette does not have
     ImageResult result = ImageCodec().Decode(file);
     ASSERT_TRUE(result.Ok());

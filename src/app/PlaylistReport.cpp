@@ -1,4 +1,4 @@
-#include "app/InspectPlaylist.h"
+#include "app/PlaylistReport.h"
 
 #include <charconv>
 #include <cstdio>
@@ -59,7 +59,7 @@ Json ClockStringJson(const ClockStrings& s) {
 }
 
 Json ItemJson(const AreaItem& item) {
-    const FontSpec& f = item.font;
+    const ItemFont& f = item.font;
     const TimeDifference& d = item.timeDifference;
     return {
         {"id", item.id},

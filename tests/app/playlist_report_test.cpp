@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/InspectPlaylist.h"
+#include "app/PlaylistReport.h"
 #include "support/TestPlayer.h"
 
 namespace led {
