@@ -29,6 +29,18 @@ using R = AreaContentReader;
 constexpr size_t kMaxTextCharacters = 256;
 constexpr int kLargeVideoWidth = 720;
 
+// A rectangle element's x, y, w, h as inclusive edges. Missing attributes keep
+// the previous values; w and h set the far edges from the near ones.
+void ReadEdgeRect(const Element* rect, int32_t& left, int32_t& top, int32_t& right,
+                  int32_t& bottom) {
+    if (!rect) return;
+    ReadIntAttribute(rect, "x", left);
+    ReadIntAttribute(rect, "y", top);
+    int32_t size = 0;
+    if (ReadIntAttribute(rect, "w", size)) right = xml::InclusiveEnd(left, size);
+    if (ReadIntAttribute(rect, "h", size)) bottom = xml::InclusiveEnd(top, size);
+}
+
 }  // namespace
 
 const AreaContentReader::TypeRow* AreaContentReader::FindType(int type) {
@@ -146,15 +158,8 @@ void AreaContentReader::ReadTextItem(const Element& e) {
     ReadInt(&e, "PitchAndFamily", font.pitchAndFamily);
     xml::ReadText(&e, "Charset", font.charset);
     ReadInt(&e, "Color", font.colour);  // the colour value as a decimal number
-    if (const Element* rect = Find(&e, "textrect")) {
-        ReadIntAttribute(rect, "x", item_.textLeft);
-        ReadIntAttribute(rect, "y", item_.textTop);
-        int32_t size = 0;
-        if (ReadIntAttribute(rect, "w", size))
-            item_.textRight = xml::InclusiveEnd(item_.textLeft, size);
-        if (ReadIntAttribute(rect, "h", size))
-            item_.textBottom = xml::InclusiveEnd(item_.textTop, size);
-    }
+    ReadEdgeRect(Find(&e, "textrect"), item_.textLeft, item_.textTop, item_.textRight,
+                 item_.textBottom);
     ReadInt(&e, "textshowtype", item_.textshowtype);
 }
 
@@ -166,15 +171,8 @@ void AreaContentReader::ReadPictureItem(const Element& e) {
 void AreaContentReader::ReadVideoItem(const Element& e) {
     ReadInt(&e, "streamtype", item_.streamtype);
     if (item_.streamtype != 2) ReadPath(&e, "filepath", item_.path);  // 2: live input, no file
-    if (const Element* rect = Find(&e, "videorect")) {
-        ReadIntAttribute(rect, "x", item_.videoLeft);
-        ReadIntAttribute(rect, "y", item_.videoTop);
-        int32_t size = 0;
-        if (ReadIntAttribute(rect, "w", size))
-            item_.videoRight = xml::InclusiveEnd(item_.videoLeft, size);
-        if (ReadIntAttribute(rect, "h", size))
-            item_.videoBottom = xml::InclusiveEnd(item_.videoTop, size);
-    }
+    ReadEdgeRect(Find(&e, "videorect"), item_.videoLeft, item_.videoTop, item_.videoRight,
+                 item_.videoBottom);
     ReadVideoSourceSize(Find(&e, "videoorgsize"));
     ReadInt(&e, "videomode", item_.videomode);
     if (const Element* lastframe = Find(&e, "lastframe"))
