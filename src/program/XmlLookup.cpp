@@ -5,18 +5,13 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/text/HexDigits.h"
+
 namespace led::xml {
 namespace {
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 }  // namespace
 
@@ -74,8 +69,8 @@ float LeadingFloat(const char* text) {
 int32_t ColourFromHex(const char* text) {
     if (!text) return 0;
     uint32_t rgb = 0;
-    for (int i = 0; i < 6 && HexValue(text[i]) >= 0; ++i)
-        rgb = rgb << 4 | uint32_t(HexValue(text[i]));
+    for (int i = 0; i < 6 && HexDigitValue(text[i]) >= 0; ++i)
+        rgb = rgb << 4 | uint32_t(HexDigitValue(text[i]));
     uint32_t r = rgb >> 16 & 0xFF, g = rgb >> 8 & 0xFF, b = rgb & 0xFF;
     return int32_t(r | g << 8 | b << 16);
 }

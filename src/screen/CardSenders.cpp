@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "platform/text/HexDigits.h"
 #include "screen/CardCommands.h"
 #include "screen/CardExchange.h"
 #include "screen/CardPorts.h"
@@ -15,13 +16,6 @@ int SetSwitch(CardPorts& ports, const SwitchCommand& command, bool on) {
         RunExchange(ports, PortRole::Card,
                     Exchange(on ? command.on : command.off).Wait(command.waitMs).Reply(100));
     return result.written && Contains(result.reply, kWriteAck) ? 1 : 0;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -50,7 +44,7 @@ int ReadCardByte000F(CardPorts& ports) {
     for (size_t i = 0; i < 2 && 8 + i < result.reply.size(); ++i) digits[i] = result.reply[8 + i];
     int value = 0;
     for (char c : digits) {
-        int d = HexValue(c);
+        int d = HexDigitValue(c);
         if (d < 0) break;  // the number ends at the first character that is no digit
         value = value * 16 + d;
     }

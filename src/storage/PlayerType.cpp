@@ -3,21 +3,16 @@
 #include <cctype>
 #include <optional>
 
+#include "platform/text/HexDigits.h"
+
 namespace led {
 namespace {
 
-std::optional<int> HexDigit(uint8_t c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return std::nullopt;
-}
-
 std::optional<char> HexByte(const std::vector<uint8_t>& b, size_t at) {
-    auto hi = HexDigit(b[at]);
-    auto lo = HexDigit(b[at + 1]);
-    if (!hi || !lo) return std::nullopt;
-    return char(*hi * 16 + *lo);
+    const int hi = HexDigitValue(b[at]);
+    const int lo = HexDigitValue(b[at + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    return char(hi * 16 + lo);
 }
 
 struct TypeRow {
