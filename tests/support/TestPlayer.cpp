@@ -1,5 +1,6 @@
 #include "support/TestPlayer.h"
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -35,7 +36,8 @@ std::unique_ptr<Player> MakeTestPlayer(const std::filesystem::path& root, double
 void OpenMainWindow(Player& player, Size size) {
     player.windowSize = size;
     player.OpenDisplay(size, {});
-    player.mainWindow = player.display->CreateWindow("J7 Application", {0, 0, size.width, size.height}, false);
+    player.mainWindow =
+        player.display->CreateWindow("J7 Application", {0, 0, size.width, size.height}, false);
 }
 
 int CountPixels(const Surface& surface, const Rect& rect, uint32_t pixel) {
@@ -43,6 +45,15 @@ int CountPixels(const Surface& surface, const Rect& rect, uint32_t pixel) {
     int n = 0;
     for (int y = r.y; y < r.Bottom(); ++y)
         for (int x = r.x; x < r.Right(); ++x) n += (surface.Pixel(x, y) & 0xffffff) == pixel;
+    return n;
+}
+
+int CountEntries(const char* dir) {
+    int n = 0;
+    if (DIR* d = opendir(dir)) {
+        while (readdir(d)) ++n;
+        closedir(d);
+    }
     return n;
 }
 

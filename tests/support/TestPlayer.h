@@ -35,4 +35,8 @@ void OpenMainWindow(Player& player, Size size = {320, 240});
 // Counts the pixels of a colour inside a rectangle of a surface.
 int CountPixels(const Surface& surface, const Rect& rect, uint32_t pixel);
 
+// Entries of a directory, "." and ".." included: with /proc/self/fd and
+// /proc/self/task, the open files and threads, for leak checks.
+int CountEntries(const char* dir);
+
 }  // namespace led::test

@@ -1,7 +1,6 @@
 // The video area through StartProgram and StopProgram: with the fake graph
 // and camera, then with real clips through GStreamer.
 
-#include <dirent.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -55,15 +54,6 @@ private:
     int fd_;
     int count_ = 0;
 };
-
-int CountEntries(const char* dir) {
-    int n = 0;
-    if (DIR* d = opendir(dir)) {
-        while (readdir(d)) ++n;
-        closedir(d);
-    }
-    return n;
-}
 
 class VideoAreaTest : public ::testing::Test {
 protected:
@@ -329,15 +319,17 @@ TEST_F(VideoAreaTest, FailingItemsLeakNoThreadsOrFiles) {
     };
     // Warm up: GStreamer loads its plugins and keeps a pool of streaming threads.
     run({failing.begin(), failing.begin() + 10});
-    const int fds = CountEntries("/proc/self/fd"), threads = CountEntries("/proc/self/task");
+    const int fds = test::CountEntries("/proc/self/fd"),
+              threads = test::CountEntries("/proc/self/task");
     run(failing);
     EXPECT_EQ(Events("video-failed").size(), 210u);
     auto settled = [&] {
-        return CountEntries("/proc/self/fd") <= fds && CountEntries("/proc/self/task") <= threads;
+        return test::CountEntries("/proc/self/fd") <= fds &&
+               test::CountEntries("/proc/self/task") <= threads;
     };
     EXPECT_TRUE(Eventually(settled, 3))
-        << "fds " << CountEntries("/proc/self/fd") << " of " << fds << ", threads "
-        << CountEntries("/proc/self/task") << " of " << threads;
+        << "fds " << test::CountEntries("/proc/self/fd") << " of " << fds << ", threads "
+        << test::CountEntries("/proc/self/task") << " of " << threads;
 }
 
 }  // namespace

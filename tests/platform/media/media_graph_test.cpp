@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -33,15 +32,6 @@ std::optional<GraphEvent> WaitForEvent(MediaGraph& graph, int seconds = 10) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return std::nullopt;
-}
-
-int CountEntries(const char* dir) {
-    int n = 0;
-    if (DIR* d = opendir(dir)) {
-        while (readdir(d)) ++n;
-        closedir(d);
-    }
-    return n;
 }
 
 class MediaGraphTest : public ::testing::Test {
@@ -249,19 +239,21 @@ TEST_F(MediaGraphTest, FailingAndFinishedItemsLeakNoThreadsOrFiles) {
     // Warm up: GStreamer keeps a pool of streaming threads and loads plugins once.
     for (int i = 0; i < 8; ++i) graph->Open(failing[i % 4], window);
     playOne();
-    const int fds = CountEntries("/proc/self/fd"), threads = CountEntries("/proc/self/task");
+    const int fds = test::CountEntries("/proc/self/fd"),
+              threads = test::CountEntries("/proc/self/task");
 
     for (int i = 0; i < 200; ++i) ASSERT_FALSE(graph->Open(failing[i % 4], window));
     for (int i = 0; i < 20; ++i) playOne();
 
     // Idle pool threads may take a moment to return; they must never grow.
     auto settled = [&] {
-        return CountEntries("/proc/self/fd") <= fds && CountEntries("/proc/self/task") <= threads;
+        return test::CountEntries("/proc/self/fd") <= fds &&
+               test::CountEntries("/proc/self/task") <= threads;
     };
     for (int i = 0; i < 100 && !settled(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_LE(CountEntries("/proc/self/fd"), fds);
-    EXPECT_LE(CountEntries("/proc/self/task"), threads);
+    EXPECT_LE(test::CountEntries("/proc/self/fd"), fds);
+    EXPECT_LE(test::CountEntries("/proc/self/task"), threads);
 }
 
 }  // namespace
