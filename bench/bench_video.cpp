@@ -4,8 +4,9 @@
 // full-screen 1920x1080 window on a running (headless) display, against
 // `gst-launch-1.0 playbin uri=... video-sink=fakesink` decoding the same file
 // in the same run (and the same paced to real time by a syncing fakesink, for
-// reference). CPU is
-// process (or child) user + system time. Target: ratio <= 1.3.
+// reference); the best of two alternating rounds each. Also reported: the same
+// on a display that composes every frame, as one with an output device does.
+// CPU is process (or child) user + system time. Target: ratio <= 1.3.
 //
 // BM_SwitchItems: 100 items one after another; the time from Stop of one item
 // to the first frame of the next in the window (target under 300 ms), and the
@@ -27,6 +28,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -124,55 +126,91 @@ long RssKiB() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+// A display that shows every frame (as the SDL backend does) without needing
+// a display server: the compositor copies each frame into the raster.
+class ShowingBackend final : public DisplayBackend {
+public:
+    const char* Name() const override { return "showing"; }
+    bool Open(Size) override { return true; }
+    void Present(const Surface&, const std::vector<Rect>&) override {}
+};
+
+struct PlayResult {
+    double cpu = 0, wall = 0;
+    MediaStats stats;
+    int endEvent = 0;
+    bool opened = false;
+};
+
+// Plays the clip through the media graph into a full-screen window.
+PlayResult PlayThroughGraph(const fs::path& clip, std::unique_ptr<DisplayBackend> backend) {
+    PlayResult r;
+    Display display(std::move(backend), {kW, kH});
+    display.Start();
+    auto window = display.CreateWindow("video window", {0, 0, kW, kH}, true);
+    auto graph = MakeMediaGraph({"fakesink"});
+    auto wall0 = Clock::now();
+    double cpu0 = ProcessCpuSeconds();
+    if (!(r.opened = graph->Open(clip.string(), window.get()))) return r;
+    graph->SetWindowRect(window.get(), VideoDestination(kW, kH));
+    graph->Run();
+    std::optional<GraphEvent> event;
+    auto deadline = Clock::now() + std::chrono::seconds(ClipSeconds() + 20);
+    while (!(event = graph->TakeEvent()) && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    r.stats = graph->Stats();
+    graph->Stop();
+    r.cpu = ProcessCpuSeconds() - cpu0;
+    r.wall = std::chrono::duration<double>(Clock::now() - wall0).count();
+    r.endEvent = event ? event->code : 0;
+    return r;
+}
+
 void BM_Decode1080p(benchmark::State& state) {
     const fs::path& clip = Clips().decode;
+    const std::string uri = "uri=file://" + fs::absolute(clip).string();
+    // The machine is shared: alternate ours and the baselines and keep the
+    // least CPU each needed, so a neighbour's burst does not decide the ratio.
+    constexpr int kRounds = 2;
     for (auto _ : state) {
-        Display display(MakeHeadlessBackend(), {kW, kH});
-        display.Start();
-        auto window = display.CreateWindow("video window", {0, 0, kW, kH}, true);
-        auto graph = MakeMediaGraph({"fakesink"});
-
-        auto wall0 = Clock::now();
-        double cpu0 = ProcessCpuSeconds();
-        if (!graph->Open(clip.string(), window.get())) {
-            state.SkipWithError("cannot open the clip");
-            return;
+        PlayResult ours;
+        double launch = 1e9, paced = 1e9;
+        ours.cpu = 1e9;
+        for (int round = 0; round < kRounds; ++round) {
+            PlayResult r = PlayThroughGraph(clip, MakeHeadlessBackend());
+            if (!r.opened) {
+                state.SkipWithError("cannot open the clip");
+                return;
+            }
+            if (r.cpu < ours.cpu) ours = r;
+            launch = std::min(launch, ChildCpuSeconds({"gst-launch-1.0", "-q", "playbin", uri,
+                                                       "video-sink=fakesink"}));
+            paced = std::min(paced, ChildCpuSeconds({"gst-launch-1.0", "-q", "playbin", uri,
+                                                     "video-sink=fakesink sync=true"}));
         }
-        graph->SetWindowRect(window.get(), VideoDestination(kW, kH));
-        graph->Run();
-        std::optional<GraphEvent> event;
-        auto deadline = Clock::now() + std::chrono::seconds(ClipSeconds() + 20);
-        while (!(event = graph->TakeEvent()) && Clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        MediaStats stats = graph->Stats();
-        graph->Stop();
-        double ours = ProcessCpuSeconds() - cpu0;
-        double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
-
-        double launch =
-            ChildCpuSeconds({"gst-launch-1.0", "-q", "playbin",
-                             "uri=file://" + fs::absolute(clip).string(), "video-sink=fakesink"});
-        double paced = ChildCpuSeconds({"gst-launch-1.0", "-q", "playbin",
-                                        "uri=file://" + fs::absolute(clip).string(),
-                                        "video-sink=fakesink sync=true"});
+        // With an output device every frame is also copied into the raster.
+        PlayResult shown = PlayThroughGraph(clip, std::make_unique<ShowingBackend>());
 
         const double frames = ClipSeconds() * 30.0;
-        state.counters["frames_shown"] = double(stats.shown);
-        state.counters["frames_dropped"] = double(stats.dropped);
-        state.counters["frames_missing"] = frames - double(stats.shown);
-        state.counters["cpu_s"] = ours;
-        state.counters["cpu_core_share"] = ours / wall;
+        state.counters["frames_shown"] = double(ours.stats.shown);
+        state.counters["frames_dropped"] = double(ours.stats.dropped);
+        state.counters["frames_missing"] = frames - double(ours.stats.shown);
+        state.counters["cpu_s"] = ours.cpu;
+        state.counters["cpu_core_share"] = ours.cpu / ours.wall;
         state.counters["launch_cpu_s"] = launch;
-        state.counters["ratio_vs_launch"] = ours / launch;
-        state.counters["ratio_vs_paced"] = ours / paced;
+        state.counters["ratio_vs_launch"] = ours.cpu / launch;
+        state.counters["ratio_vs_paced"] = ours.cpu / paced;
+        state.counters["ratio_shown_vs_launch"] = shown.cpu / launch;
         state.counters["target"] = 1.3;
         std::printf(
-            "decode 1080p30 H.264, %d s: cpu %.2f s (%.0f%% of a core), gst-launch %.2f s, "
-            "paced playbin %.2f s; ratio %.2f (paced %.2f), target 1.3; shown %llu of %.0f, "
-            "dropped %llu; end event %d\n",
-            ClipSeconds(), ours, 100 * ours / wall, launch, paced, ours / launch, ours / paced,
-            (unsigned long long)stats.shown, frames, (unsigned long long)stats.dropped,
-            event ? event->code : 0);
+            "decode 1080p30 H.264, %d s, best of %d: cpu %.2f s (%.0f%% of a core), gst-launch "
+            "%.2f s, paced playbin %.2f s; ratio %.2f (paced %.2f), target 1.3; composing every "
+            "frame for an output device %.2f s, ratio %.2f; shown %llu of %.0f, dropped %llu; "
+            "end event %d\n",
+            ClipSeconds(), kRounds, ours.cpu, 100 * ours.cpu / ours.wall, launch, paced,
+            ours.cpu / launch, ours.cpu / paced, shown.cpu, shown.cpu / launch,
+            (unsigned long long)ours.stats.shown, frames, (unsigned long long)ours.stats.dropped,
+            ours.endEvent);
     }
 }
 BENCHMARK(BM_Decode1080p)->Iterations(1)->Unit(benchmark::kSecond);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "platform/display/Display.h"
 
 namespace led {
@@ -48,6 +51,27 @@ TEST(DisplayTest, OnlyDamageIsComposedAndIdleComposesNothing) {
     window->Paint()->Fill({10, 10, 5, 4}, kRed);
     display.ComposeNow();
     EXPECT_EQ(counting->presented, 20);
+}
+
+TEST(DisplayTest, ARunningCompositorShowsDamageButHeadlessWaitsUntilRead) {
+    auto backend = std::make_unique<CountingBackend>();
+    CountingBackend* counting = backend.get();
+    Display shown(std::move(backend), {200, 100});
+    ASSERT_TRUE(shown.Start());
+    auto window = shown.CreateWindow("w", {0, 0, 200, 100}, false);
+    window->Paint()->Fill({0, 0, 10, 10}, kRed);
+    for (int i = 0; i < 2000 && counting->presented < 20000; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(counting->presented, 20000) << "composed and presented without being asked";
+
+    Display headless(MakeHeadlessBackend(), {200, 100});
+    ASSERT_TRUE(headless.Start());
+    auto video = headless.CreateWindow("video", {0, 0, 200, 100}, false);
+    for (int frame = 0; frame < 50; ++frame) video->Paint()->FillAll(Colour::FromRgb(0, 0, frame));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(headless.ComposeCount(), 0u) << "no output device: frames are not copied";
+    EXPECT_EQ(headless.CaptureRaster().Pixel(100, 50), 0x000031u) << "the last frame when read";
+    EXPECT_EQ(headless.ComposeCount(), 1u);
 }
 
 TEST(DisplayTest, CanvasClipsEverythingToItsSurface) {

@@ -22,6 +22,10 @@ public:
     virtual bool Open(Size raster) = 0;
     // Shows the damaged rectangles of the raster.
     virtual void Present(const Surface& raster, const std::vector<Rect>& damage) = 0;
+    // False when nothing shows the raster between reads of it (no output
+    // device): the compositor then composes only when the raster is read,
+    // instead of copying every video frame into a raster nobody looks at.
+    virtual bool ShowsEveryFrame() const { return true; }
     // How often the compositor must call PumpInput, in real milliseconds; 0 = never.
     virtual int InputPollMs() const { return 0; }
     virtual void PumpInput(const KeyHandler& onKey) {}

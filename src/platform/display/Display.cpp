@@ -171,14 +171,15 @@ void Display::CompositorLoop(KeyHandler onKey, std::promise<bool>* opened) {
     opened->set_value(ok);
     if (!ok) return;
     const int pollMs = backend_->InputPollMs();
+    const bool composeOnDamage = backend_->ShowsEveryFrame();
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         if (pollMs > 0)
             wake_.wait_for(lock, std::chrono::milliseconds(pollMs));
         else
-            wake_.wait(lock, [this] { return stopping_ || !damage_.empty(); });
+            wake_.wait(lock, [&] { return stopping_ || (composeOnDamage && !damage_.empty()); });
         if (stopping_) break;
-        ComposeLocked();
+        if (composeOnDamage) ComposeLocked();
         if (pollMs > 0 && onKey) {
             lock.unlock();
             backend_->PumpInput(onKey);

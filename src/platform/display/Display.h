@@ -3,7 +3,8 @@
 // at the bottom, topmost popups above it in creation order. Drawing into a
 // window reports damage; the compositor thread composes only damaged regions
 // into the raster and hands them to the backend. Nothing is composed while
-// nothing changes.
+// nothing changes; without an output device (headless) nothing is composed
+// until the raster is read.
 
 #include <atomic>
 #include <condition_variable>

@@ -11,6 +11,7 @@ public:
     const char* Name() const override { return "headless"; }
     bool Open(Size) override { return true; }
     void Present(const Surface&, const std::vector<Rect>&) override {}
+    bool ShowsEveryFrame() const override { return false; }
 };
 
 }  // namespace
