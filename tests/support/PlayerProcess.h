@@ -31,8 +31,8 @@ struct TestProgram {
     int playtimes = 1;
     int priority = 0;
     int osd = -1;
-    std::string windows;  // "<time ...>" elements, empty for the all-day default
-    std::vector<std::string> areas;  // "<area ...>...</area>" elements
+    std::string windows = {};  // "<time ...>" elements, empty for the all-day default
+    std::vector<std::string> areas = {};  // "<area ...>...</area>" elements
 };
 
 std::string PlaylistXml(const std::vector<TestProgram>& programs);
