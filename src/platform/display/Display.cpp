@@ -116,7 +116,7 @@ void Display::Damage(const Rect& rect) {
     for (Rect& d : damage_) {
         if (!d.Intersected(r).IsEmpty() || d.United(r) == d) {
             d = d.United(r);
-            wake_.notify_one();
+            WakeCompositor();
             return;
         }
     }
@@ -127,7 +127,13 @@ void Display::Damage(const Rect& rect) {
     } else {
         damage_.push_back(r);
     }
-    wake_.notify_one();
+    WakeCompositor();
+}
+
+void Display::WakeCompositor() {
+    // A backend that shows nothing between reads is composed by the reader;
+    // waking the compositor for every video frame would be wasted.
+    if (backend_->ShowsEveryFrame()) wake_.notify_one();
 }
 
 void Display::ComposeLocked() {

@@ -97,7 +97,8 @@ private:
     void Remove(Window* window);
     void Restack(Window* window);
     void CompositorLoop(KeyHandler onKey, std::promise<bool>* opened);
-    void ComposeLocked();  // mutex_ held
+    void ComposeLocked();   // mutex_ held
+    void WakeCompositor();  // mutex_ held
 
     std::unique_ptr<DisplayBackend> backend_;
     std::mutex mutex_;  // windows_, damage_, raster_
