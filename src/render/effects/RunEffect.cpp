@@ -65,18 +65,49 @@ Resolved Resolve(const EffectRequest& request) {
 
 using FamilyRoutine = void (*)(EffectRun&);
 
-// Indexed by Family.
-constexpr std::array<FamilyRoutine, 24> kRoutines = {
-    nullptr,         RunPush,         RunEdgeWipe,
-    RunSplit,        RunDoors,        RunSlats,
-    RunComb,         RunCornerBox,    RunProportionalCorner,
-    RunDiagonal,     RunBox,          RunBoxIn,
-    RunCross,        RunMask,         RunCornerFlyIn,
-    RunSweep,        RunZoom,         RunSqueeze,
-    RunStretchSlide, RunSmear,        RunDissolve,
-    RunGridGrowth,   RunSlideInBands, RunBlockZoom,
+struct RoutineRow {
+    Family family;
+    FamilyRoutine routine;
 };
-static_assert(size_t(Family::BlockZoom) + 1 == kRoutines.size());
+
+// One row per family, in the order of the Family enumeration (checked below),
+// so a routine is looked up by index and a misplaced row fails to compile.
+constexpr RoutineRow kRoutines[] = {
+    {Family::None, nullptr},
+    {Family::Push, RunPush},
+    {Family::EdgeWipe, RunEdgeWipe},
+    {Family::Split, RunSplit},
+    {Family::Doors, RunDoors},
+    {Family::Slats, RunSlats},
+    {Family::Comb, RunComb},
+    {Family::CornerBox, RunCornerBox},
+    {Family::ProportionalCorner, RunProportionalCorner},
+    {Family::Diagonal, RunDiagonal},
+    {Family::Box, RunBox},
+    {Family::BoxIn, RunBoxIn},
+    {Family::Cross, RunCross},
+    {Family::Mask, RunMask},
+    {Family::CornerFlyIn, RunCornerFlyIn},
+    {Family::Sweep, RunSweep},
+    {Family::Zoom, RunZoom},
+    {Family::Squeeze, RunSqueeze},
+    {Family::StretchSlide, RunStretchSlide},
+    {Family::Smear, RunSmear},
+    {Family::Dissolve, RunDissolve},
+    {Family::GridGrowth, RunGridGrowth},
+    {Family::SlideInBands, RunSlideInBands},
+    {Family::BlockZoom, RunBlockZoom},
+};
+
+constexpr bool RowsFollowTheEnum() {
+    for (size_t i = 0; i < std::size(kRoutines); ++i)
+        if (size_t(kRoutines[i].family) != i) return false;
+    return true;
+}
+static_assert(RowsFollowTheEnum(), "kRoutines rows must follow the order of Family");
+static_assert(size_t(Family::BlockZoom) + 1 == std::size(kRoutines),
+              "a family without a routine row");
+static_assert(kRoutines[0].routine == nullptr, "Family::None has no routine");
 
 constexpr EffectRecipe kPlainDraw{};
 
@@ -103,7 +134,7 @@ EffectResult RunEffect(const EffectRequest& request, EffectTarget& target, const
         result.frames = 1;
         return result;
     }
-    kRoutines[size_t(recipe.family)](run);
+    kRoutines[size_t(recipe.family)].routine(run);
     return run.Result();
 }
 
