@@ -16,22 +16,44 @@ public:
 
 }  // namespace
 
-std::unique_ptr<DisplayBackend> MakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+std::unique_ptr<DisplayBackend> MakeHeadlessBackend() {
+    return std::make_unique<HeadlessBackend>();
+}
+
+namespace {
+
+std::unique_ptr<DisplayBackend> MakeSdlOrReport(std::string& error) {
+    auto sdl = MakeSdlBackend();
+    if (!sdl) error = "the sdl backend cannot start";
+    return sdl;
+}
+
+std::unique_ptr<DisplayBackend> MakeAutoBackend(std::string&) {
+    bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    if (display)
+        if (auto sdl = MakeSdlBackend()) return sdl;
+    return MakeHeadlessBackend();
+}
+
+struct BackendRow {
+    const char* name;
+    std::unique_ptr<DisplayBackend> (*make)(std::string& error);
+};
+
+constexpr BackendRow kBackends[] = {
+    {"auto", MakeAutoBackend},
+    {"headless", [](std::string&) { return MakeHeadlessBackend(); }},
+    {"sdl", MakeSdlOrReport},
+};
+
+}  // namespace
 
 std::unique_ptr<DisplayBackend> MakeBackend(const std::string& name, std::string& error) {
-    if (name == "headless") return MakeHeadlessBackend();
-    if (name == "sdl") {
-        auto sdl = MakeSdlBackend();
-        if (!sdl) error = "the sdl backend cannot start";
-        return sdl;
-    }
-    if (name == "auto") {
-        bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-        if (display)
-            if (auto sdl = MakeSdlBackend()) return sdl;
-        return MakeHeadlessBackend();
-    }
-    error = "unknown display backend \"" + name + "\" (auto, headless or sdl)";
+    for (const auto& row : kBackends)
+        if (name == row.name) return row.make(error);
+    std::string names;
+    for (const auto& row : kBackends) names += std::string(names.empty() ? "" : ", ") + row.name;
+    error = "unknown display backend \"" + name + "\" (" + names + ")";
     return nullptr;
 }
 
