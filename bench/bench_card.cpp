@@ -18,7 +18,7 @@
 #include "platform/config/Settings.h"
 #include "platform/events/EventLog.h"
 #include "screen/Brightness.h"
-#include "screen/CardPorts.h"
+#include "screen/CardProbe.h"
 
 namespace led {
 namespace {

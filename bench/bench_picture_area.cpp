@@ -15,7 +15,8 @@
 #include <string>
 #include <thread>
 
-#include "app/Player.h"
+#include "app/AreaBodyTable.h"
+#include "core/Player.h"
 #include "platform/image/ImageWriters.h"
 #include "program/ProgramControl.h"
 
@@ -73,6 +74,7 @@ double PeakOfOnePass(const DeviceRoot& root, int count) {
     settings.root = root.path.string();
     auto start = LocalTime::Parse("2026-03-05 10:00:00");
     Player player(settings, Clock(*start, 1000.0), MakeHeadlessBackend());
+    RegisterAreaBodies(player.areaBodies);
     player.OpenDisplay({kW, kH}, {});
     std::thread loop([&] { player.queue.Run([](const Message&) { return int64_t(0); }); });
 
@@ -90,7 +92,7 @@ double PeakOfOnePass(const DeviceRoot& root, int count) {
 
     ResetPeakRss();
     StartProgram(player, program, Layer::Normal);
-    while (player.normal.completionCounters[0].load() < 1)
+    while (player.playback.normal.completionCounters[0].load() < 1)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const double peak = PeakRssMb();
     StopProgram(player, 1, false);

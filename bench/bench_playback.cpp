@@ -3,14 +3,15 @@
 // sits in its remain wait (target 20 ms plus one frame).
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <thread>
-#include <unistd.h>
 
-#include "app/Player.h"
+#include "app/AreaBodyTable.h"
+#include "core/Player.h"
 #include "program/Scheduler.h"
 #include "render/AreaFrame.h"
 
@@ -19,7 +20,8 @@ namespace {
 using namespace led;
 
 std::filesystem::path MakeRoot() {
-    auto root = std::filesystem::temp_directory_path() / ("ledplayer-bench-" + std::to_string(getpid()));
+    auto root =
+        std::filesystem::temp_directory_path() / ("ledplayer-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(root / "nand" / "table");
     std::filesystem::create_directories(root / "Storage Card" / "xml");
     return root;
@@ -46,6 +48,7 @@ void BM_SchedulerPass1000Programs(benchmark::State& state) {
     Settings settings;
     settings.root = root.string();
     Player player(settings, Clock(), MakeHeadlessBackend());
+    RegisterAreaBodies(player.areaBodies);
     auto lists = std::make_shared<ProgramLists>();
     for (int i = 0; i < 1000; ++i) lists->normal.push_back(MakeProgram(i));
     player.SetPrograms(lists);
@@ -66,6 +69,7 @@ void BM_StopDuringRemainWait(benchmark::State& state) {
     Settings settings;
     settings.root = root.string();
     Player player(settings, Clock(), MakeHeadlessBackend());
+    RegisterAreaBodies(player.areaBodies);
     player.OpenDisplay({256, 128}, {});
     std::thread loop([&] { player.queue.Run([](const Message&) { return int64_t(0); }); });
     auto program = std::make_shared<ProgramRecord>();
@@ -73,25 +77,31 @@ void BM_StopDuringRemainWait(benchmark::State& state) {
     area.right = 63, area.bottom = 31;
     area.items.resize(1);
     program->areas.push_back(area);
-    PictureLikeBody body{"picture window", "PictureArea completed", true, 1, 1, 100,
+    PictureLikeBody body{"picture window",
+                         "PictureArea completed",
+                         true,
+                         1,
+                         1,
+                         100,
                          [](const AreaContext& c, Window&, const AreaItem&) {
                              c.WaitOrStop(60000);
                              return !c.StopRequested();
                          }};
     std::vector<double> latencies;
     for (auto _ : state) {
-        player.normal.stopFlag = false;
+        player.playback.normal.stopFlag = false;
         std::atomic<bool> ended{false};
         std::chrono::steady_clock::time_point endedAt;
         std::thread area([&] {
-            AreaContext c{player, Layer::Normal, player.normal, program, program->areas[0]};
+            AreaContext c{player.ForAreas(), Layer::Normal, player.playback.normal, program,
+                          program->areas[0]};
             RunPictureLikeArea(c, body);
             endedAt = std::chrono::steady_clock::now();
             ended = true;
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(30));  // into the remain wait
         auto asked = std::chrono::steady_clock::now();
-        player.normal.stopFlag = true;
+        player.playback.normal.stopFlag = true;
         area.join();
         latencies.push_back(std::chrono::duration<double, std::milli>(endedAt - asked).count());
     }

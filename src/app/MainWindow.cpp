@@ -2,9 +2,9 @@
 
 #include <spdlog/spdlog.h>
 
-#include "app/Player.h"
-#include "app/WorkerThread.h"
-#include "render/ScreenText.h"
+#include "core/Player.h"
+#include "core/ScreenText.h"
+#include "core/WorkerThread.h"
 #include "storage/SettingsFiles.h"
 #include "usb/UsbDisk.h"
 #include "video/MediaEvents.h"
@@ -13,7 +13,8 @@ namespace led {
 namespace {
 
 void SuperviseThreads(Player& player) {
-    for (WorkerThread* t : {player.serverLinkThread, player.normalSchedulerThread}) {
+    for (WorkerThread* t :
+         {player.threads.serverLinkThread, player.threads.normalSchedulerThread}) {
         if (!t || t->IsRunning() || player.ShuttingDown()) continue;
         spdlog::warn("thread {} has ended; starting it again", t->Name());
         player.events.Emit("thread-restart", {{"thread", t->Name()}});
@@ -22,8 +23,8 @@ void SuperviseThreads(Player& player) {
 }
 
 void ChangeVolume(Player& player, int delta) {
-    int volume = AdjustVolume(player.volume.load(), delta);
-    player.volume = volume;
+    int volume = AdjustVolume(player.device.volume.load(), delta);
+    player.device.volume = volume;
     // The wave output takes volume x 65535 / 100; the mixer stand-in comes
     // with the volume schedule.
     int wave = volume * 65535 / 100;
@@ -33,69 +34,60 @@ void ChangeVolume(Player& player, int delta) {
 
 void CountCycleMessage(Player& player, Layer layer, int64_t lParam) {
     if (lParam == 1 || lParam == 2) player.LayerOf(layer).cycleMessageCount.fetch_add(1);
-    if (player.videoState.load() != 2) HandleGraphEvent(player, layer);
+    if (player.device.videoState.load() != 2) HandleGraphEvent(player, layer);
 }
 
 const char* DialUpStateName(uint64_t state) {
     switch (state) {
-    case 0: return "opening port";
-    case 1: return "port opened";
-    case 2: return "connecting device";
-    case 8192: return "connected";
-    case 8193: return "disconnected";
-    default: return "unknown";
+        case 0: return "opening port";
+        case 1: return "port opened";
+        case 2: return "connecting device";
+        case 8192: return "connected";
+        case 8193: return "disconnected";
+        default: return "unknown";
     }
 }
 
 }  // namespace
 
 void SetCopyProgressCounters(Player& player, uint64_t copied, uint64_t total) {
-    player.copiedBytes = copied;
-    player.totalBytes = total;
+    player.copy.copiedBytes = copied;
+    player.copy.totalBytes = total;
 }
 
 int64_t MainWndProc(Player& player, const Message& m) {
     switch (m.code) {
-    case msg::kCreate:
-        if (++player.windowCreations == 1) player.queue.SetTimer(kSupervisionTimer, kSupervisionPeriodMs);
-        return 0;
-    case msg::kDestroy:
-        player.queue.Quit(0);
-        return 0;
-    case msg::kTimer:
-        if (m.wParam == kSupervisionTimer) SuperviseThreads(player);
-        return 0;
-    case msg::kDeviceChange:
-        return UsbDeviceChangeNotice(player, m.wParam, m.lParam);
-    case msg::kKeyDown:
-        switch (int(m.wParam)) {
-        case key::kNextProgram: player.normal.nextRequested = true; break;
-        case key::kPreviousProgram: player.normal.previousRequested = true; break;
-        case key::kVolumeUp: ChangeVolume(player, 10); break;
-        case key::kVolumeDown: ChangeVolume(player, -10); break;
-        default: break;
+        case msg::kCreate:
+            if (++player.output.windowCreations == 1)
+                player.queue.SetTimer(kSupervisionTimer, kSupervisionPeriodMs);
+            return 0;
+        case msg::kDestroy: player.queue.Quit(0); return 0;
+        case msg::kTimer:
+            if (m.wParam == kSupervisionTimer) SuperviseThreads(player);
+            return 0;
+        case msg::kDeviceChange: return UsbDeviceChangeNotice(player, m.wParam, m.lParam);
+        case msg::kKeyDown:
+            switch (int(m.wParam)) {
+                case key::kNextProgram: player.playback.normal.nextRequested = true; break;
+                case key::kPreviousProgram: player.playback.normal.previousRequested = true; break;
+                case key::kVolumeUp: ChangeVolume(player, 10); break;
+                case key::kVolumeDown: ChangeVolume(player, -10); break;
+                default: break;
+            }
+            return 0;
+        case msg::kCopyProgress: {
+            uint64_t total = player.copy.totalBytes.load();
+            if (total == 0 || !player.output.mainWindow) return 0;
+            uint64_t done = player.copy.copiedBytes.load() + m.wParam * 65536;
+            int length = int(std::min<uint64_t>(64 * done / total, 64));
+            DrawBar(*player.output.mainWindow, 0, 0, 64, 12, 1, length, Colour{0xff0000});
+            DrawResourceBitmap(*player.output.mainWindow, 0, 16, 64, 16, 138);
+            return 0;
         }
-        return 0;
-    case msg::kCopyProgress: {
-        uint64_t total = player.totalBytes.load();
-        if (total == 0 || !player.mainWindow) return 0;
-        uint64_t done = player.copiedBytes.load() + m.wParam * 65536;
-        int length = int(std::min<uint64_t>(64 * done / total, 64));
-        DrawBar(*player.mainWindow, 0, 0, 64, 12, 1, length, Colour{0xff0000});
-        DrawResourceBitmap(*player.mainWindow, 0, 16, 64, 16, 138);
-        return 0;
-    }
-    case msg::kNormalCycle:
-        CountCycleMessage(player, Layer::Normal, m.lParam);
-        return 0;
-    case msg::kOsdCycle:
-        CountCycleMessage(player, Layer::Osd, m.lParam);
-        return 0;
-    case msg::kDialUpEvent:
-        spdlog::info("dial-up: {}", DialUpStateName(m.wParam));
-        return 0;
-    default:
-        return 0;
+        case msg::kNormalCycle: CountCycleMessage(player, Layer::Normal, m.lParam); return 0;
+        case msg::kOsdCycle: CountCycleMessage(player, Layer::Osd, m.lParam); return 0;
+        case msg::kDialUpEvent: spdlog::info("dial-up: {}", DialUpStateName(m.wParam)); return 0;
+        default: return 0;
     }
 }
 

@@ -1,16 +1,13 @@
 #include "app/Monitors.h"
 
-#include <sys/sysinfo.h>
-
 #include <cstdio>
-#include <fstream>
 #include <random>
 #include <string>
 
-#include "app/Player.h"
+#include "core/Player.h"
+#include "core/Records.h"
+#include "core/ScreenText.h"
 #include "platform/system/Threads.h"
-#include "program/Records.h"
-#include "render/ScreenText.h"
 #include "screen/CardLink.h"
 #include "storage/Files.h"
 
@@ -45,7 +42,7 @@ bool RestartDue(const std::vector<RestartTime>& table, int hour, int minute, boo
 void KeepAliveThread(Player& player) {
     while (player.SleepOrStop(5000)) {
         // While a video plays, the video area sends the keep-alive.
-        if (player.keepAliveHandover.load() != 0) continue;
+        if (player.device.keepAliveHandover.load() != 0) continue;
         NotifySupervisor("WATCHDOG=1");
     }
 }
@@ -57,46 +54,29 @@ void ScheduledRestartThread(Player& player) {
         LocalTime now = player.clock.Now();
         if (RestartDue(table, now.hour, now.minute, armed))
             player.system->RequestReboot("scheduled restart at " + now.Format());
-        SendBrightness(player, player.brightness.load());
+        SendBrightness(player, player.device.brightness.load());
         if (!player.SleepOrStop(100) || !player.SleepOrStop(25000)) break;
     }
 }
 
-namespace {
-
-// Idle jiffies and total jiffies from /proc/stat.
-bool ReadCpuTimes(uint64_t& idle, uint64_t& total) {
-    std::ifstream stat("/proc/stat");
-    std::string cpu;
-    uint64_t v[8] = {};
-    if (!(stat >> cpu)) return false;
-    for (auto& x : v) stat >> x;
-    idle = v[3] + v[4];
-    total = 0;
-    for (auto x : v) total += x;
-    return total > 0;
-}
-
-}  // namespace
-
 void MemoryMonitorThread(Player& player) {
     std::minstd_rand random(12345);
     while (!player.ShuttingDown()) {
-        struct sysinfo info {};
-        sysinfo(&info);
-        long available = long(info.freeram) * long(info.mem_unit);
+        long available = player.system->AvailableMemory();
         long idleSum = 0;
         for (int i = 0; i < 10; ++i) {
-            uint64_t idle0 = 0, total0 = 0, idle1 = 0, total1 = 0;
-            ReadCpuTimes(idle0, total0);
+            System::CpuTimes before, after;
+            player.system->ReadCpuTimes(before);
             if (!player.SleepOrStop(100)) return;
-            ReadCpuTimes(idle1, total1);
-            if (total1 > total0) idleSum += long((idle1 - idle0) * 100 / (total1 - total0));
+            player.system->ReadCpuTimes(after);
+            if (after.total > before.total)
+                idleSum += long((after.idle - before.idle) * 100 / (after.total - before.total));
         }
         char text[128];
         std::snprintf(text, sizeof text, "有效 mem=%ld,cpu=%ld,Id=%d", available, idleSum / 10,
                       int(random() & 0x7fff));
-        if (player.mainWindow) DrawMessageText(*player.mainWindow, 0, 800, 900, 1000, text);
+        if (player.output.mainWindow)
+            DrawMessageText(*player.output.mainWindow, 0, 800, 900, 1000, text);
         if (!player.SleepOrStop(3000)) return;
     }
 }

@@ -5,11 +5,14 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/AreaBodyTable.h"
+#include "app/BootScreen.h"
 #include "app/MainWindow.h"
 #include "app/Monitors.h"
-#include "app/Player.h"
-#include "app/WorkerThread.h"
 #include "clock/SensorPolling.h"
+#include "core/Player.h"
+#include "core/ScreenText.h"
+#include "core/WorkerThread.h"
 #include "net/NetworkThreads.h"
 #include "platform/image/PngWriter.h"
 #include "platform/system/Threads.h"
@@ -17,12 +20,12 @@
 #include "program/PlaylistReader.h"
 #include "program/RemoteWindow.h"
 #include "program/Scheduler.h"
-#include "render/ScreenText.h"
 #include "screen/CardLink.h"
 #include "screen/Schedules.h"
 #include "screen/ScreenTables.h"
-#include "storage/BootScreen.h"
 #include "storage/Files.h"
+#include "storage/PlayerType.h"
+#include "storage/RunMode.h"
 #include "storage/SettingsFiles.h"
 #include "usb/UsbDisk.h"
 #include "video/MediaEvents.h"
@@ -38,7 +41,7 @@ struct ThreadRow {
     const char* offSwitch;  // presence turns the thread off
     const char* onSwitch;   // presence turns the thread on
     void (*body)(Player&);
-    WorkerThread* Player::*kept;
+    WorkerThread* Player::Threads::*kept;
 };
 
 constexpr ThreadRow kFirstGroup[] = {
@@ -49,14 +52,16 @@ constexpr ThreadRow kFirstGroup[] = {
     {"sensors", 3, files::kMiscThreadOff, nullptr, SensorPollingThread, nullptr},
     {"watchdog", 3, nullptr, nullptr, KeepAliveThread, nullptr},
     {"udp-config", 3, nullptr, nullptr, UdpConfigServerThread, nullptr},
-    {"remote", 3, files::kRemoteThreadOff, nullptr, RemoteWindowThread, &Player::remoteWindowThread},
+    {"remote", 3, files::kRemoteThreadOff, nullptr, RemoteWindowThread,
+     &Player::Threads::remoteWindowThread},
 };
 
 constexpr ThreadRow kSecondGroup[] = {
-    {"server-link", 3, nullptr, nullptr, ServerLinkThread, &Player::serverLinkThread},
+    {"server-link", 3, nullptr, nullptr, ServerLinkThread, &Player::Threads::serverLinkThread},
     {"tcp-5002", 3, nullptr, nullptr, TcpAcceptLoop, nullptr},
     {"tcp-5005", 3, nullptr, nullptr, TextAcceptLoop, nullptr},
-    {"normal-sched", 3, nullptr, nullptr, NormalSchedulerThread, &Player::normalSchedulerThread},
+    {"normal-sched", 3, nullptr, nullptr, NormalSchedulerThread,
+     &Player::Threads::normalSchedulerThread},
     {"osd-sched", 3, nullptr, nullptr, OsdSchedulerThread, nullptr},
     {"usb-disk", 3, files::kUsbThreadOff, nullptr, UsbDiskThread, nullptr},
     {"mem-monitor", 3, nullptr, files::kMemDisp, MemoryMonitorThread, nullptr},
@@ -74,8 +79,8 @@ void StartThreads(Player& player, std::span<const ThreadRow> rows) {
                                                      [&player, body] { body(player); });
         thread->Start();
         player.events.Emit("thread-start", {{"thread", row.name}});
-        if (row.kept) player.*(row.kept) = thread.get();
-        player.workers.push_back(std::move(thread));
+        if (row.kept) player.threads.*(row.kept) = thread.get();
+        player.threads.workers.push_back(std::move(thread));
     }
 }
 
@@ -90,26 +95,27 @@ Size ParseSize(const std::string& text, Size fallback) {
 
 bool CreateMainWindow(Player& player) {
     Size screen = ParseSize(player.settings.size, {1920, 1080});
-    player.windowSize = DecideWindowSize(player.fs, screen);
+    player.output.windowSize = DecideWindowSize(player.fs, screen);
     KeyHandler onKey = [&player](int code) {
         player.queue.Post({msg::kKeyDown, uint64_t(code), 0});
     };
-    if (!player.OpenDisplay(player.windowSize, onKey)) {
+    if (!player.OpenDisplay(player.output.windowSize, onKey)) {
         spdlog::warn("display backend could not open; continuing headless");
         player.ResetBackend(MakeHeadlessBackend());
-        if (!player.OpenDisplay(player.windowSize, onKey)) return false;
+        if (!player.OpenDisplay(player.output.windowSize, onKey)) return false;
     }
-    player.mainWindow = player.display->CreateWindow(
-        "J7 Application", {0, 0, player.windowSize.width, player.windowSize.height}, false);
+    player.output.mainWindow = player.output.display->CreateWindow(
+        "J7 Application", {0, 0, player.output.windowSize.width, player.output.windowSize.height},
+        false);
     MainWndProc(player, {msg::kCreate, 0, 0});
-    spdlog::info("main window {}x{} on the {} backend", player.windowSize.width,
-                 player.windowSize.height, player.display->BackendName());
+    spdlog::info("main window {}x{} on the {} backend", player.output.windowSize.width,
+                 player.output.windowSize.height, player.output.display->BackendName());
     return true;
 }
 
 void RemoveAllPrograms(Player& player) {
     if (!player.fs.Exists(files::kRemoveAll) && !player.fs.Exists(files::kRemoveAllHdd)) return;
-    player.fs.Remove(BuildStoragePaths(player.runMode).playlist);
+    player.fs.Remove(BuildStoragePaths(player.boot.runMode).playlist);
     player.fs.Remove(files::kRemoveAll);
     player.fs.Remove(files::kRemoveAllHdd);
     spdlog::info("removeallfile: playlist deleted");
@@ -125,7 +131,7 @@ void FirstStartOfInstallation(Player& player) {
 }
 
 void LoadPlaylistAtStart(Player& player) {
-    const StoragePaths& p = player.paths;
+    const StoragePaths& p = player.boot.paths;
     RemoveInsertedPrograms(player, p.playlist);
     auto size = player.fs.FileSize(p.playlist);
     if (!size || *size < 41) {
@@ -148,9 +154,9 @@ void ReadNetInfo(Player& player) {
             fields[field] += c;
         }
     }
-    player.playerName = fields[0];
-    player.serverHost = fields[1];
-    player.serverPort = std::atoi(fields[2].c_str());
+    player.boot.playerName = fields[0];
+    player.boot.serverHost = fields[1];
+    player.boot.serverPort = std::atoi(fields[2].c_str());
 }
 
 }  // namespace
@@ -160,9 +166,8 @@ bool StartUp(Player& player) {
     // A missing device root is created with its built-in flash volume; the
     // storage volumes stay as they are, since their absence is a state the
     // player reports.
-    std::error_code ec;
-    std::filesystem::create_directories(fs.Root(), ec);
-    if (auto nand = fs.Resolve("\\nand")) std::filesystem::create_directories(*nand, ec);
+    fs.CreateVolume("nand");
+    RegisterAreaBodies(player.areaBodies);
 
     // 1-2
     player.system->RunAtStart(files::kStartupProgram);
@@ -171,46 +176,46 @@ bool StartUp(Player& player) {
         return false;
     }
     // 3-4
-    player.chinese = ReadLanguageChinese(fs);
-    player.adapter = player.system->ReadAdapter(player.settings.networkInterface);
+    player.boot.chinese = ReadLanguageChinese(fs);
+    player.boot.adapter = player.system->ReadAdapter(player.settings.networkInterface);
     // 5
     if (auto msyh = fs.Resolve(files::kFontMsyh); msyh && fs.Exists(files::kFontMsyh))
         Fonts::AddFontFile(msyh->string());
     // 6-7
-    player.testLog.Enable(fs.Exists(files::kTestLogSwitch));
-    player.runMode = DecideRunMode(fs);
+    player.boot.testLog.Enable(fs.Exists(files::kTestLogSwitch));
+    player.boot.runMode = DecideRunMode(fs);
     // 8-9
     LoadScreenTables(player);
     if (auto pairs = fs.ReadFile(files::kSetSwitch)) SendSwitchSettings(player, *pairs);
     // 10-11
     RemoveAllPrograms(player);
     if (auto up = fs.ReadFile(files::kUpPoint, 1); up && !up->empty() && (*up)[0] == '1')
-        player.upPointFlag = false;
+        player.device.upPointFlag = false;
     // 12-14
-    player.paths = BuildStoragePaths(player.runMode);
-    CreateStandardDirectories(fs, player.paths);
+    player.boot.paths = BuildStoragePaths(player.boot.runMode);
+    CreateStandardDirectories(fs, player.boot.paths);
     fs.Remove(files::kChannel);
     FirstStartOfInstallation(player);
     // 15-16
     OpenCardLink(player);
-    player.playerType = ParsePlayerType(ReadBoardModel(player), player.chinese);
-    player.events.Emit("player-type", {{"type", player.playerType.text},
-                                       {"width", player.playerType.rasterBounds.width},
-                                       {"height", player.playerType.rasterBounds.height}});
+    player.boot.playerType = ParsePlayerType(ReadBoardModel(player), player.boot.chinese);
+    player.events.Emit("player-type", {{"type", player.boot.playerType.text},
+                                       {"width", player.boot.playerType.rasterBounds.width},
+                                       {"height", player.boot.playerType.rasterBounds.height}});
     // 17
     if (fs.Exists(files::kPointEnable)) SendPointEnable(player);
     // 18
-    player.brightness = ReadManualBrightness(fs);
-    SendBrightness(player, player.brightness);
+    player.device.brightness = ReadManualBrightness(fs);
+    SendBrightness(player, player.device.brightness);
     player.SleepOrStop(50);
     SendCardInitCommand(player);
     player.SleepOrStop(50);
     LoadSchedules(player);
-    SetCameraSwitch(player, false);
+    SetCameraSwitch(player.video, player.events, false);
     ReadDialUpSettings(player);
-    player.volume = ReadVolume(fs, 100);
+    player.device.volume = ReadVolume(fs, 100);
     // 19-21
-    FillBlack(*player.mainWindow);
+    FillBlack(*player.output.mainWindow);
     if (fs.Exists(files::kConfigShow))
         fs.Remove(files::kConfigShow);
     else
@@ -225,8 +230,9 @@ bool StartUp(Player& player) {
     ReadNetInfo(player);
     StartThreads(player, kSecondGroup);
     // 27
-    player.testLog.Append(files::kRebootRec, "board boot staring ...", player.clock.Now());
-    player.events.Emit("started", {{"runMode", player.runMode == RunMode::Flash ? "flash" : "sd"}});
+    player.boot.testLog.Append(files::kRebootRec, "board boot staring ...", player.clock.Now());
+    player.events.Emit("started",
+                       {{"runMode", player.boot.runMode == RunMode::Flash ? "flash" : "sd"}});
     NotifySupervisor("READY=1");
     return true;
 }
@@ -242,7 +248,7 @@ void StartRunHelpers(Player& player) {
             }
         });
         t->Start();
-        player.workers.push_back(std::move(t));
+        player.threads.workers.push_back(std::move(t));
     }
     if (s.snapshotEvery > 0 && !s.snapshotDir.empty()) {
         std::error_code ec;
@@ -250,18 +256,18 @@ void StartRunHelpers(Player& player) {
         auto t = std::make_unique<WorkerThread>("snapshots", 4, [&player] {
             const auto period = int64_t(player.settings.snapshotEvery * 1000);
             while (player.SleepOrStop(period)) {
-                if (!player.display) continue;
+                if (!player.output.display) continue;
                 LocalTime now = player.clock.Now();
                 char name[40];
-                std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d.png", now.year, now.month,
-                              now.day, now.hour, now.minute, now.second);
+                std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d.png", now.year,
+                              now.month, now.day, now.hour, now.minute, now.second);
                 auto path = std::filesystem::path(player.settings.snapshotDir) / name;
-                if (WritePng(player.display->CaptureRaster(), path.string()))
+                if (WritePng(player.output.display->CaptureRaster(), path.string()))
                     player.events.Emit("snapshot", {{"file", path.string()}});
             }
         });
         t->Start();
-        player.workers.push_back(std::move(t));
+        player.threads.workers.push_back(std::move(t));
     }
 }
 

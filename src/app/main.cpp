@@ -1,15 +1,15 @@
 // ledplayer: the playback controller of a full-colour LED screen.
 
-#include <CLI/CLI.hpp>
 #include <spdlog/spdlog.h>
 
+#include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
 #include <map>
 
-#include "app/Player.h"
 #include "app/Startup.h"
 #include "app/Subcommands.h"
+#include "core/Player.h"
 #include "platform/config/Settings.h"
 
 namespace {
@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     for (const auto& option : Options()) {
         if (option.flag.empty()) continue;
         app.add_option_function<std::string>(
-            option.flag, [&flagValues, key = option.key](const std::string& v) { flagValues[key] = v; },
+            option.flag,
+            [&flagValues, key = option.key](const std::string& v) { flagValues[key] = v; },
             option.help + " [" + option.key + "]");
     }
 

@@ -1,6 +1,6 @@
 #include "clock/SensorPolling.h"
 
-#include "app/Idle.h"
+#include "core/Idle.h"
 
 namespace led {
 

@@ -1,49 +1,39 @@
-#include "render/AreaBodies.h"
+#include "core/AreaBodies.h"
 
-#include "render/AreaFrame.h"
-#include "render/PictureArea.h"
-#include "video/VideoArea.h"
+#include <algorithm>
+#include <cstdint>
 
 namespace led {
-namespace {
 
-struct Row {
-    int type;
-    AreaBody normal;  // nullptr: the NULL area
-    AreaBody osd;     // nullptr: the OSD NULL area
-    const char* name;
-};
+void RunNullArea(const AreaContext& c) {
+    static const char* const kText = "NULL Area completed";
+    if (!c.area.items.empty()) {
+        c.Sleep(200);
+        c.StoreCycleCount(1);
+        c.SendCycleMessage(reinterpret_cast<uintptr_t>(kText));
+        c.Sleep(150);
+    } else {
+        c.StoreCycleCount(c.state.requiredPlaytimes.load());
+        c.SendCycleMessage(reinterpret_cast<uintptr_t>(kText));
+        c.Sleep(2);
+    }
+}
 
-// The launch tables of both layers. Text, video and animate areas have no OSD
-// body: in an OSD program they play as the NULL area. A type whose body is
-// not in this build yet plays as the NULL area too.
-//
-// Text areas (type 3) count in the exit counter like every other area, so a
-// program holding one stops as soon as its areas have ended instead of only
-// at the 30 s limit; the text shown by the control session runs outside
-// programs and keeps its own count.
-constexpr Row kRows[] = {
-    {area_type::kText, nullptr, nullptr, "text"},
-    {area_type::kPicture, RunPictureArea, RunPictureArea, "picture"},
-    {area_type::kVideo, RunVideoArea, nullptr, "video"},
-    {area_type::kPictureText, nullptr, nullptr, "picture-text"},
-    {area_type::kAnimate, nullptr, nullptr, "animate"},
-    {area_type::kDigitalClock, nullptr, nullptr, "digital clock"},
-    {area_type::kTemperature, nullptr, nullptr, "temperature"},
-    {area_type::kHumidity, nullptr, nullptr, "humidity"},
-    {area_type::kNoise, nullptr, nullptr, "noise"},
-    {area_type::kCountdown, nullptr, nullptr, "countdown"},
-    {area_type::kSimulationClock, nullptr, nullptr, "simulation clock"},
-    {area_type::kTable, nullptr, nullptr, "table"},
-};
+void AreaBodyRegistry::Register(const Row& row) {
+    auto same =
+        std::find_if(rows_.begin(), rows_.end(), [&](const Row& r) { return r.type == row.type; });
+    if (same != rows_.end())
+        *same = row;
+    else
+        rows_.push_back(row);
+}
 
-}  // namespace
-
-AreaBodyChoice ChooseAreaBody(int type, Layer layer) {
-    for (const Row& row : kRows) {
+AreaBodyChoice AreaBodyRegistry::Choose(int type, Layer layer) const {
+    // Video areas on the normal layer run one step above the other areas.
+    const int priority = type == area_type::kVideo && layer == Layer::Normal ? 3 : 4;
+    for (const Row& row : rows_) {
         if (row.type != type) continue;
         AreaBody body = layer == Layer::Normal ? row.normal : row.osd;
-        int priority = type == area_type::kVideo && layer == Layer::Normal ? 3 : 4;
         if (body) return {body, row.name, priority};
         return {RunNullArea, "null", priority};
     }

@@ -1,22 +1,42 @@
 #pragma once
 // What an area thread is given: its area, inside the program record it keeps
-// alive for its whole life, and the state of its layer.
+// alive for its whole life, the state of its layer, and the few services of
+// the player an area may use. An area never sees the whole player.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
-#include "program/LayerState.h"
-#include "program/Records.h"
+#include "core/LayerState.h"
+#include "core/Records.h"
 
 namespace led {
 
-class Player;
-class Window;
-class Surface;
-struct Colour;
+class Clock;
+class DeviceFs;
+class Display;
+class EventLog;
+class MessageQueue;
+class VideoState;
+struct Settings;
+
+// Handed to every area thread by the launcher. The player outlives its area
+// threads, so plain references are enough.
+struct AreaServices {
+    const Settings& settings;
+    const Clock& clock;
+    const DeviceFs& fs;
+    EventLog& events;
+    MessageQueue& queue;                  // the main window's: cycle messages
+    Display* display;                     // none before the main window exists
+    VideoState& video;                    // the media graph of each layer, the camera
+    std::atomic<int>& volume;             // read by the video area
+    std::atomic<int>& keepAliveHandover;  // raised while a video area plays
+    const std::atomic<bool>& shuttingDown;
+};
 
 struct AreaContext {
-    Player& player;
+    AreaServices services;
     Layer layer;
     LayerState& state;
     // Holding the record keeps it unchanged even if this thread outlives a
@@ -36,12 +56,5 @@ struct AreaContext {
     void Sleep(int64_t milliseconds) const;
     int AreaIndex() const;
 };
-
-// Copies the bitmap to (0, 0) of the window, client-sized: the drawing when
-// no effect applies. -1 when the bitmap is missing.
-int DrawPlain(Window& window, const Surface* bitmap);
-// A copy of a rectangle of the window (the old content effects move away).
-// An empty surface when the rectangle is empty.
-Surface CaptureWindow(Window& window, const struct Rect& rect);
 
 }  // namespace led

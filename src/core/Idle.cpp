@@ -1,8 +1,8 @@
-#include "app/Idle.h"
+#include "core/Idle.h"
 
 #include <spdlog/spdlog.h>
 
-#include "app/Player.h"
+#include "core/Player.h"
 
 namespace led {
 

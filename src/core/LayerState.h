@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "program/Records.h"
+#include "core/Records.h"
 
 namespace led {
 

@@ -1,8 +1,9 @@
-#include "app/Player.h"
+#include "core/Player.h"
 
 #include <spdlog/spdlog.h>
 
-#include "app/WorkerThread.h"
+#include "core/WorkerThread.h"
+#include "platform/display/Display.h"
 
 namespace led {
 namespace {
@@ -18,8 +19,7 @@ Player::Player(Settings s, Clock c, std::unique_ptr<DisplayBackend> backend,
       fs(settings.root),
       events(clock),
       system(std::move(sys)),
-      queue(clock),
-      testLog(fs) {
+      queue(clock) {
     if (!settings.volumeNand.empty()) fs.MapVolume("nand", VolumeDir(settings.volumeNand));
     if (!settings.volumeStorageCard.empty())
         fs.MapVolume("Storage Card", VolumeDir(settings.volumeStorageCard));
@@ -40,19 +40,19 @@ Player::Player(Settings s, Clock c, std::unique_ptr<DisplayBackend> backend,
 
 bool Player::OpenDisplay(Size raster, KeyHandler onKey) {
     if (!backend_) backend_ = MakeHeadlessBackend();
-    display = std::make_unique<Display>(std::move(backend_), raster);
-    if (display->Start(onKey)) return true;
-    display.reset();
+    output.display = std::make_unique<Display>(std::move(backend_), raster);
+    if (output.display->Start(onKey)) return true;
+    output.display.reset();
     return false;
 }
 
 Player::~Player() {
     BeginShutdown();
-    for (auto& w : workers) w->Join();
+    for (auto& w : threads.workers) w->Join();
     // Area threads see the raised stop flags within one effect frame.
-    areaThreads.WaitAllEnded(std::chrono::seconds(10));
-    mainWindow.reset();
-    if (display) display->Stop();
+    playback.areaThreads.WaitAllEnded(std::chrono::seconds(10));
+    output.mainWindow.reset();
+    if (output.display) output.display->Stop();
 }
 
 void Player::BeginShutdown() {
@@ -61,8 +61,15 @@ void Player::BeginShutdown() {
         shuttingDown_ = true;
     }
     sleepWake_.notify_all();
-    normal.stopFlag = true;
-    osd.stopFlag = true;
+    playback.normal.stopFlag = true;
+    playback.osd.stopFlag = true;
+}
+
+AreaServices Player::ForAreas() {
+    return {settings,     clock,         fs,
+            events,       queue,         output.display.get(),
+            video,        device.volume, device.keepAliveHandover,
+            shuttingDown_};
 }
 
 bool Player::SleepOrStop(int64_t milliseconds) {
@@ -72,7 +79,8 @@ bool Player::SleepOrStop(int64_t milliseconds) {
         clock.SleepUntil(deadline);
         return !shuttingDown_;
     }
-    sleepWake_.wait_until(lock, clock.RealDeadline(deadline), [this] { return shuttingDown_.load(); });
+    sleepWake_.wait_until(lock, clock.RealDeadline(deadline),
+                          [this] { return shuttingDown_.load(); });
     return !shuttingDown_;
 }
 

@@ -10,6 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "core/AreaBodies.h"
+#include "core/AreaContext.h"
+#include "core/AreaThreads.h"
+#include "core/CardPorts.h"
+#include "core/LayerState.h"
+#include "core/PlaybackHold.h"
+#include "core/PlayerType.h"
+#include "core/Records.h"
+#include "core/StoragePaths.h"
+#include "core/TestLog.h"
+#include "core/VideoState.h"
 #include "platform/clock/Clock.h"
 #include "platform/config/Settings.h"
 #include "platform/display/Display.h"
@@ -17,15 +28,6 @@
 #include "platform/fs/DeviceFs.h"
 #include "platform/messages/MessageQueue.h"
 #include "platform/system/System.h"
-#include "program/AreaThreads.h"
-#include "program/LayerState.h"
-#include "program/PlaybackHold.h"
-#include "program/Records.h"
-#include "screen/CardPorts.h"
-#include "storage/PlayerType.h"
-#include "storage/RunMode.h"
-#include "storage/TestLog.h"
-#include "video/VideoState.h"
 
 namespace led {
 
@@ -57,56 +59,96 @@ public:
     bool OpenDisplay(Size raster, KeyHandler onKey);
     void ResetBackend(std::unique_ptr<DisplayBackend> backend) { backend_ = std::move(backend); }
 
-    LayerState& LayerOf(Layer layer) { return layer == Layer::Normal ? normal : osd; }
+    LayerState& LayerOf(Layer layer) { return playback.LayerOf(layer); }
+    // What an area thread may use of the player: nothing else reaches it.
+    AreaServices ForAreas();
+    // The flag BeginShutdown raises; services hand it on to threads that must
+    // not see the whole player.
+    const std::atomic<bool>& ShutdownFlag() const { return shuttingDown_; }
 
+    // Services: built by the constructor, never replaced, each safe to use
+    // from any thread (the ports through their exchange locks).
     Settings settings;
     Clock clock;
     DeviceFs fs;
     EventLog events;
-    // `cardPort` and `auxPort`; opened at start-up.
-    CardPorts ports{settings, clock, events};
+    CardPorts ports{settings, clock, events};  // `cardPort` and `auxPort`
     std::unique_ptr<System> system;
-    std::unique_ptr<Display> display;
     MessageQueue queue;
-    std::unique_ptr<Window> mainWindow;
-
-    // Decided at start-up.
-    Size windowSize{1920, 1080};
-    bool chinese = true;  // language flag: on-screen texts in their Chinese wording
-    AdapterInfo adapter;
-    TestLog testLog;
-    RunMode runMode = RunMode::Flash;
-    StoragePaths paths = BuildStoragePaths(RunMode::Flash);
-    PlayerType playerType;
-    // Set by every playlist read: the display size or the playlist's screen
-    // size, and the raster line where the OSD region begins.
-    std::atomic<int> screenWidth{1920}, screenHeight{1080}, osdOffsetLine{1080};
-    std::atomic<bool> upPointFlag{true};  // consulted by the control session
-    std::string playerName, serverHost;
-    int serverPort = 0;
-
-    // Shared run-time state.
-    LayerState normal{Layer::Normal};
-    LayerState osd{Layer::Osd};
-    PlaybackHold hold;
-    AreaThreads areaThreads;
-    std::atomic<int> volume{100};
-    std::atomic<int> brightness{255};  // the level last sent to the card
-    std::atomic<int> keepAliveHandover{0};  // 1 while a video area sends the keep-alive
-    std::atomic<int> videoState{0};
     // The media graph of each layer with its flags (videoPlaying among them:
-    // set by StartProgram, cleared by the stops and the video area), the camera
-    // preview and switch.
+    // set by StartProgram, cleared by the stops and the video area), the
+    // camera preview and switch.
     VideoState video{settings};
-    int windowCreations = 0;
-    std::atomic<uint64_t> copiedBytes{0}, totalBytes{0};  // the file copy's progress counters
+    AreaBodyRegistry areaBodies;  // filled once before the first program starts
 
-    // Worker threads by role; the supervision timer restarts some of them.
-    std::vector<std::unique_ptr<WorkerThread>> workers;
-    WorkerThread* serverLinkThread = nullptr;
-    WorkerThread* normalSchedulerThread = nullptr;
-    WorkerThread* remoteWindowThread = nullptr;
-    std::atomic<int> remoteWindowGeneration{0};
+    // The output raster and the main window. Written by the main thread during
+    // start-up; every thread reads them afterwards.
+    struct Output {
+        std::unique_ptr<Display> display;
+        std::unique_ptr<Window> mainWindow;
+        Size windowSize{1920, 1080};
+        int windowCreations = 0;  // main thread only
+    } output;
+
+    // What start-up decided. Written by the main thread before the worker
+    // threads start; read-only afterwards.
+    struct Boot {
+        bool chinese = true;  // language flag: on-screen texts in their Chinese wording
+        AdapterInfo adapter;
+        RunMode runMode = RunMode::Flash;
+        StoragePaths paths = BuildStoragePaths(RunMode::Flash);
+        PlayerType playerType;
+        std::string playerName, serverHost;
+        int serverPort = 0;
+        explicit Boot(const DeviceFs& fs) : testLog(fs) {}
+        TestLog testLog;  // enabled or not at start-up; appending is thread-safe
+    } boot{fs};
+
+    // Set by every playlist read (start-up, then the normal scheduler's
+    // thread); read by the schedulers, the areas and the management commands.
+    struct Screen {
+        std::atomic<int> screenWidth{1920}, screenHeight{1080};
+        std::atomic<int> osdOffsetLine{1080};  // the raster line where the OSD region begins
+    } screen;
+
+    // The two layers. Each flag has one writing side (see LayerState and
+    // PlaybackHold); the schedulers, launchers and area threads poll.
+    struct Playback {
+        LayerState normal{Layer::Normal};
+        LayerState osd{Layer::Osd};
+        PlaybackHold hold;
+        AreaThreads areaThreads;
+        LayerState& LayerOf(Layer layer) { return layer == Layer::Normal ? normal : osd; }
+    } playback;
+
+    // Levels and hand-overs of the devices. Volume: the keys, the volume
+    // schedule and the control session write it; the video areas read it.
+    // Brightness: whoever sends a level to the card records it. The keep-alive
+    // hand-over is raised by a playing video area, read by the watchdog.
+    struct Device {
+        std::atomic<int> volume{100};
+        std::atomic<int> brightness{255};       // the level last sent to the card
+        std::atomic<int> keepAliveHandover{0};  // 1 while a video area sends the keep-alive
+        std::atomic<int> videoState{0};
+        std::atomic<bool> upPointFlag{true};  // consulted by the control session
+    } device;
+
+    // The file copy's progress counters: the copying thread writes them, the
+    // main window draws the bar from them (message 1026).
+    struct CopyProgress {
+        std::atomic<uint64_t> copiedBytes{0}, totalBytes{0};
+    } copy;
+
+    // Worker threads by role. Start-up fills the list before the message loop
+    // runs; the supervision timer (main thread) and the launchers restart the
+    // kept ones through WorkerThread, which locks.
+    struct Threads {
+        std::vector<std::unique_ptr<WorkerThread>> workers;
+        WorkerThread* serverLinkThread = nullptr;
+        WorkerThread* normalSchedulerThread = nullptr;
+        WorkerThread* remoteWindowThread = nullptr;
+        std::atomic<int> remoteWindowGeneration{0};
+    } threads;
 
 private:
     std::atomic<bool> shuttingDown_{false};

@@ -1,4 +1,4 @@
-#include "render/ResourceBitmaps.h"
+#include "core/ResourceBitmaps.h"
 
 #include <mutex>
 

@@ -1,6 +1,6 @@
-#include "render/ScreenText.h"
+#include "core/ScreenText.h"
 
-#include "render/ResourceBitmaps.h"
+#include "core/ResourceBitmaps.h"
 
 namespace led {
 

@@ -1,4 +1,4 @@
-#include "storage/TestLog.h"
+#include "core/TestLog.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "video/VideoState.h"
+#include "core/VideoState.h"
 
 namespace led {
 

@@ -7,12 +7,12 @@
 #include <memory>
 #include <mutex>
 
+#include "core/LayerState.h"
 #include "platform/config/Settings.h"
 #include "platform/geometry.h"
 #include "platform/gpio/Gpio.h"
 #include "platform/media/CameraPreview.h"
 #include "platform/media/MediaGraph.h"
-#include "program/LayerState.h"
 
 namespace led {
 

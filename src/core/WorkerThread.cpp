@@ -1,4 +1,4 @@
-#include "app/WorkerThread.h"
+#include "core/WorkerThread.h"
 
 #include <spdlog/spdlog.h>
 

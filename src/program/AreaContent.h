@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "program/Records.h"
+#include "core/Records.h"
 #include "program/XmlLookup.h"
 
 namespace led {

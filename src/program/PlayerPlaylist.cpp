@@ -1,7 +1,7 @@
 // The player's side of the playlist reader: what it reads with, and where the
 // result goes.
 
-#include "app/Player.h"
+#include "core/Player.h"
 #include "program/PlaylistFile.h"
 #include "program/PlaylistReader.h"
 
@@ -10,16 +10,17 @@ namespace led {
 int ReadPlaylist(Player& player, const std::string& boardPath) {
     PlaylistEnvironment env{
         .fs = player.fs,
-        .videoDirectory = player.paths.video,
-        .playerType = player.playerType,
-        .display = player.display ? player.display->RasterSize() : player.windowSize,
+        .videoDirectory = player.boot.paths.video,
+        .playerType = player.boot.playerType,
+        .display =
+            player.output.display ? player.output.display->RasterSize() : player.output.windowSize,
         .today = player.clock.Now(),
-        .osdOffsetLine = player.osdOffsetLine.load(),
+        .osdOffsetLine = player.screen.osdOffsetLine.load(),
     };
     PlaylistRead read = ReadPlaylistFile(env, boardPath);
-    player.screenWidth = read.screen.width;
-    player.screenHeight = read.screen.height;
-    player.osdOffsetLine = read.screen.osdOffsetLine;
+    player.screen.screenWidth = read.screen.width;
+    player.screen.screenHeight = read.screen.height;
+    player.screen.osdOffsetLine = read.screen.osdOffsetLine;
     for (const CutProgram& cut : read.cutPrograms)
         player.events.Emit(
             "playlist-areas-cut",

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/Records.h"
 #include "platform/clock/Clock.h"
 #include "platform/geometry.h"
-#include "program/Records.h"
 #include "storage/PlayerType.h"
 
 namespace led {

@@ -4,12 +4,11 @@
 
 #include <thread>
 
-#include "app/Player.h"
-#include "program/RemoteWindow.h"
-#include "render/AreaBodies.h"
-#include "render/ScreenText.h"
-#include "storage/Files.h"
+#include "core/Player.h"
+#include "core/ScreenText.h"
 #include "platform/system/Threads.h"
+#include "program/RemoteWindow.h"
+#include "storage/Files.h"
 
 namespace led {
 namespace {
@@ -21,32 +20,33 @@ void RunAreaThread(Player& player, Layer layer, std::shared_ptr<const ProgramRec
     SetCurrentThreadPriority(choice.priority);
     LayerState& state = player.LayerOf(layer);
     {
-        AreaContext context{player, layer, state, program, program->areas[areaIndex]};
+        AreaContext context{player.ForAreas(), layer, state, program, program->areas[areaIndex]};
         try {
             choice.body(context);
         } catch (const std::exception& e) {
-            spdlog::error("{} area {} ended by an error: {}", LayerName(layer), areaIndex, e.what());
+            spdlog::error("{} area {} ended by an error: {}", LayerName(layer), areaIndex,
+                          e.what());
         }
     }
     state.exitCounter.fetch_add(1);
     player.clock.Sleep(1);
-    player.areaThreads.Ended();
+    player.playback.areaThreads.Ended();
 }
 
 void Launch(Player& player, std::shared_ptr<const ProgramRecord> program, Layer layer) {
     for (size_t i = 0; i < program->areas.size(); ++i) {
-        AreaBodyChoice choice = ChooseAreaBody(program->areas[i].type, layer);
-        player.areaThreads.Started();
+        AreaBodyChoice choice = player.areaBodies.Choose(program->areas[i].type, layer);
+        player.playback.areaThreads.Started();
         try {
             std::thread(RunAreaThread, std::ref(player), layer, program, i, choice).detach();
         } catch (const std::system_error& e) {
             // A thread that cannot be created is not retried; the program plays without it.
-            player.areaThreads.Ended();
+            player.playback.areaThreads.Ended();
             spdlog::error("area thread {} cannot start: {}", i, e.what());
         }
     }
     if (layer == Layer::Normal) RestartRemoteWindow(player);
-    player.areaThreads.Ended();  // the launcher itself
+    player.playback.areaThreads.Ended();  // the launcher itself
 }
 
 int StopLayer(Player& player, Layer layer, int32_t areaCount, bool limited) {
@@ -75,12 +75,13 @@ int StopLayer(Player& player, Layer layer, int32_t areaCount, bool limited) {
                                             {"id", program->idText},
                                             {"completed", completed}});
     }
-    if (!completed) spdlog::warn("{} layer: area threads did not end within 30 s", LayerName(layer));
+    if (!completed)
+        spdlog::warn("{} layer: area threads did not end within 30 s", LayerName(layer));
     return completed ? 1 : 0;
 }
 
 void SaveCurrentIndex(Player& player) {
-    uint8_t index = uint8_t(player.normal.currentIndex.load());
+    uint8_t index = uint8_t(player.playback.normal.currentIndex.load());
     player.fs.WriteFile(files::kCurProg, &index, 1);
 }
 
@@ -94,13 +95,13 @@ void StartProgram(Player& player, std::shared_ptr<const ProgramRecord> program, 
     player.video.Of(layer).videoPlaying = true;
     state.stopFlag = false;
     state.programFinished = false;
-    if (player.mainWindow) FillBlack(*player.mainWindow);
+    if (player.output.mainWindow) FillBlack(*player.output.mainWindow);
     std::atomic_store(&state.currentProgram, program);
     player.events.Emit("program-start", {{"layer", LayerName(layer)},
                                          {"index", state.currentIndex.load()},
                                          {"id", program->idText}});
     state.running = true;
-    player.areaThreads.Started();  // the launcher, tracked like the area threads
+    player.playback.areaThreads.Started();  // the launcher, tracked like the area threads
     std::thread(Launch, std::ref(player), program, layer).detach();
     state.stopFlag = false;
     player.clock.SleepUntil(begin + 51);

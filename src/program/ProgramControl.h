@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "program/LayerState.h"
-#include "program/Records.h"
+#include "core/LayerState.h"
+#include "core/Records.h"
 
 namespace led {
 

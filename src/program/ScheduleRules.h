@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/LayerState.h"
+#include "core/Records.h"
 #include "platform/clock/Clock.h"
-#include "program/LayerState.h"
-#include "program/Records.h"
 
 namespace led {
 
@@ -16,7 +16,8 @@ namespace led {
 bool IsScheduleActive(const ScheduleRecord& schedule, const LocalTime& now);
 // The time of day lies in some window of each schedule (dates and weekdays
 // play no part).
-bool BothWindowsHold(const ScheduleRecord& first, const ScheduleRecord& second, const LocalTime& now);
+bool BothWindowsHold(const ScheduleRecord& first, const ScheduleRecord& second,
+                     const LocalTime& now);
 
 // The first program of class `wantedClass` after `currentIndex`, wrapping to
 // the start and ending with the current one; timed programs must also be

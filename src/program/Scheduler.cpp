@@ -2,11 +2,10 @@
 
 #include <spdlog/spdlog.h>
 
-
-#include "app/Player.h"
+#include "core/Player.h"
+#include "core/ScreenText.h"
 #include "program/ProgramControl.h"
 #include "program/ScheduleRules.h"
-#include "render/ScreenText.h"
 #include "screen/OsdWindow.h"
 #include "storage/Files.h"
 
@@ -20,13 +19,16 @@ struct SchedulerMessage {
     int pauseMs;
 };
 
-constexpr SchedulerMessage kFlashMissing{"Memory error,change run mode", "存储器损坏,请更换存储方式", 220, 10000};
-constexpr SchedulerMessage kSdMissing{"Insert SD,or change mode", "请插入SD卡,或更换存储方式", 220, 10000};
+constexpr SchedulerMessage kFlashMissing{"Memory error,change run mode",
+                                         "存储器损坏,请更换存储方式", 220, 10000};
+constexpr SchedulerMessage kSdMissing{"Insert SD,or change mode", "请插入SD卡,或更换存储方式", 220,
+                                      10000};
 constexpr SchedulerMessage kNoPrograms{"Add programs pls", "请加节目", 128, 5000};
 
 void ShowMessage(Player& player, const SchedulerMessage& m) {
-    const char* text = player.chinese ? m.chinese : m.english;
-    if (player.mainWindow) DrawMessageText(*player.mainWindow, 0, 0, m.width, 32, text);
+    const char* text = player.boot.chinese ? m.chinese : m.english;
+    if (player.output.mainWindow)
+        DrawMessageText(*player.output.mainWindow, 0, 0, m.width, 32, text);
     player.events.Emit("message", {{"text", text}});
 }
 
@@ -64,11 +66,12 @@ std::optional<int> ReadIndexFile(Player& player, const char* path) {
 // the pass.
 bool CheckStorageAndPrograms(Player& player, SchedulerState& s, bool listEmpty) {
     if (++s.idle > 20) {
-        if (player.runMode == RunMode::Flash && !player.fs.VolumeExists("\\Storage Card\\")) {
+        if (player.boot.runMode == RunMode::Flash && !player.fs.VolumeExists("\\Storage Card\\")) {
             ShowMessage(player, kFlashMissing);
             player.SleepOrStop(kFlashMissing.pauseMs);
             s.idle = 0;
-        } else if (player.runMode == RunMode::SdCard && !player.fs.VolumeExists("\\Storage Card 1_0\\")) {
+        } else if (player.boot.runMode == RunMode::SdCard &&
+                   !player.fs.VolumeExists("\\Storage Card 1_0\\")) {
             ShowMessage(player, kSdMissing);
             player.SleepOrStop(kSdMissing.pauseMs);
             s.idle = 0;
@@ -79,7 +82,8 @@ bool CheckStorageAndPrograms(Player& player, SchedulerState& s, bool listEmpty) 
         s.idle = 0;
         player.SleepOrStop(kNoPrograms.pauseMs);
     }
-    if (player.runMode == RunMode::SdCard && !player.fs.IsDirectory("\\Storage Card 1_0\\xml\\"))
+    if (player.boot.runMode == RunMode::SdCard &&
+        !player.fs.IsDirectory("\\Storage Card 1_0\\xml\\"))
         return false;
     return true;
 }
@@ -94,11 +98,11 @@ void RunSchedulerPass(Player& player, Layer layer, SchedulerState& s) {
     const int n = int(list.size());
 
     if (normal && !CheckStorageAndPrograms(player, s, n == 0)) return;
-    if (player.hold.Suspended()) {
+    if (player.playback.hold.Suspended()) {
         for (auto& counter : L.completionCounters) counter = 0;
         return;
     }
-    if (player.hold.Busy()) return;
+    if (player.playback.hold.Busy()) return;
 
     const LocalTime now = player.clock.Now();
     int candidate = -1;
@@ -117,14 +121,16 @@ void RunSchedulerPass(Player& player, Layer layer, SchedulerState& s) {
     const int candidateClass = list[candidate].schedule.priority;
     auto playing = std::atomic_load(&L.currentProgram);
     auto ended = [&] {
-        return ProgramHasEnded(L, s.waitfinish, L.areaCount.load(), player.clock.Ticks() - s.startTick,
-                               s.playtimeMs);
+        return ProgramHasEnded(L, s.waitfinish, L.areaCount.load(),
+                               player.clock.Ticks() - s.startTick, s.playtimeMs);
     };
     bool doSwitch = false;
     if (candidateClass != s.currentClass) {
         doSwitch = true;
     } else if (candidateClass == int(ProgramClass::Timed)) {
-        doSwitch = !(playing && BothWindowsHold(playing->schedule, list[candidate].schedule, now)) || ended();
+        doSwitch =
+            !(playing && BothWindowsHold(playing->schedule, list[candidate].schedule, now)) ||
+            ended();
     } else if (candidateClass == int(ProgramClass::Inserted)) {
         if (ended()) {
             DropFromList(player, layer, L.currentIndex.load());
@@ -172,7 +178,7 @@ void RunSchedulerPass(Player& player, Layer layer, SchedulerState& s) {
     s.currentClass = program->schedule.priority;
     L.cycleMessageCount = 0;
     L.exitCounter = 0;
-    if (!normal) SendOsdWindowCommand(player.ports, *program, player.osdOffsetLine.load());
+    if (!normal) SendOsdWindowCommand(player.ports, *program, player.screen.osdOffsetLine.load());
     StartProgram(player, program, layer);
     s.startTick = player.clock.Ticks();
     s.playtimeMs = int64_t(program->playtime) * 1000;

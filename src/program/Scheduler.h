@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "program/LayerState.h"
+#include "core/LayerState.h"
 
 namespace led {
 

@@ -1,6 +1,6 @@
 #include "render/AreaFrame.h"
 
-#include "app/Player.h"
+#include "core/AreaContext.h"
 #include "platform/display/Display.h"
 
 namespace led {
@@ -27,13 +27,14 @@ void RunPictureLikeArea(const AreaContext& c, const PictureLikeBody& body) {
         return;
     }
     Rect frame = Rect::FromInclusive(area.left, area.top, area.right, area.bottom);
-    if (frame.IsEmpty() || !c.player.display) {
+    if (frame.IsEmpty() || !c.services.display) {
         // The board's window creation fails on an empty rectangle.
         c.SendCycleMessage(CycleWParam(body, false));
         c.Sleep(2);
         return;
     }
-    std::unique_ptr<Window> window = c.player.display->CreateWindow(body.windowTitle, frame, true);
+    std::unique_ptr<Window> window =
+        c.services.display->CreateWindow(body.windowTitle, frame, true);
     if (c.StopRequested()) return;
 
     int32_t cycles = 0;
@@ -57,20 +58,6 @@ void RunPictureLikeArea(const AreaContext& c, const PictureLikeBody& body) {
         if (body.sleepAfterCycle) c.Sleep(body.sleepAfterCycle);
     }
     // The window goes with the unique_ptr.
-}
-
-void RunNullArea(const AreaContext& c) {
-    static const char* const kText = "NULL Area completed";
-    if (!c.area.items.empty()) {
-        c.Sleep(200);
-        c.StoreCycleCount(1);
-        c.SendCycleMessage(reinterpret_cast<uintptr_t>(kText));
-        c.Sleep(150);
-    } else {
-        c.StoreCycleCount(c.state.requiredPlaytimes.load());
-        c.SendCycleMessage(reinterpret_cast<uintptr_t>(kText));
-        c.Sleep(2);
-    }
 }
 
 }  // namespace led

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "render/AreaContext.h"
+#include "core/AreaContext.h"
 
 namespace led {
 
@@ -26,8 +26,5 @@ struct PictureLikeBody {
 
 // Runs the frame to its end (the exit counter is the caller's).
 void RunPictureLikeArea(const AreaContext& context, const PictureLikeBody& body);
-
-// The body of every area type without one of its own.
-void RunNullArea(const AreaContext& context);
 
 }  // namespace led

@@ -5,7 +5,12 @@
 #include <random>
 #include <set>
 
-#include "app/Player.h"
+#include "platform/clock/Clock.h"
+#include "platform/config/Settings.h"
+#include "platform/display/Display.h"
+#include "platform/events/EventLog.h"
+#include "platform/fs/DeviceFs.h"
+#include "render/AreaDrawing.h"
 #include "render/AreaFrame.h"
 #include "render/PictureFile.h"
 #include "render/effects/Effects.h"
@@ -26,15 +31,15 @@ Surface FitToWindow(Surface picture, Size window) {
 class PictureItems {
 public:
     explicit PictureItems(const AreaContext& c)
-        : codec_(c.player.settings.imageMaxPixels),
+        : codec_(c.services.settings.imageMaxPixels),
           random_(std::random_device{}()),
           background_{uint32_t(c.area.backgroundColour)} {}
 
     // One item; false when the stop flag was seen.
     bool Play(const AreaContext& c, Window& window, const AreaItem& item) {
-        const Clock& clock = c.player.clock;
+        const Clock& clock = c.services.clock;
         const std::atomic<bool>& stop = c.state.stopFlag;
-        ImageResult loaded = LoadPictureFile(codec_, c.player.fs, item.path, background_);
+        ImageResult loaded = LoadPictureFile(codec_, c.services.fs, item.path, background_);
         if (!loaded) {
             // Skipped without remain time; said once per file, not every cycle.
             if (reported_.insert(item.path).second)

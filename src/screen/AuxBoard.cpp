@@ -1,9 +1,9 @@
 #include "screen/AuxBoard.h"
 
+#include "core/CardPorts.h"
 #include "platform/clock/Clock.h"
 #include "screen/CardCommands.h"
 #include "screen/CardExchange.h"
-#include "screen/CardPorts.h"
 
 namespace led {
 

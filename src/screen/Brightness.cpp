@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "core/CardPorts.h"
 #include "platform/events/EventLog.h"
 #include "screen/CardCommands.h"
 #include "screen/CardExchange.h"
-#include "screen/CardPorts.h"
 
 namespace led {
 

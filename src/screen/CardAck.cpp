@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "core/CardPorts.h"
 #include "platform/clock/Clock.h"
 #include "screen/CardCommands.h"
 #include "screen/CardExchange.h"
-#include "screen/CardPorts.h"
 
 namespace led {
 

@@ -1,9 +1,9 @@
 #include "screen/CardExchange.h"
 
+#include "core/CardPorts.h"
 #include "platform/clock/Clock.h"
 #include "platform/events/EventLog.h"
 #include "screen/CardCommands.h"
-#include "screen/CardPorts.h"
 
 namespace led {
 namespace {

@@ -2,9 +2,10 @@
 
 #include <spdlog/spdlog.h>
 
-#include "app/Player.h"
+#include "core/Player.h"
 #include "screen/AuxBoard.h"
 #include "screen/Brightness.h"
+#include "screen/CardProbe.h"
 #include "screen/CardSenders.h"
 
 namespace led {

@@ -3,10 +3,10 @@
 #include <array>
 #include <string>
 
+#include "core/CardPorts.h"
 #include "platform/text/HexDigits.h"
 #include "screen/CardCommands.h"
 #include "screen/CardExchange.h"
-#include "screen/CardPorts.h"
 
 namespace led {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "program/Records.h"
+#include "core/Records.h"
 #include "screen/CardSenders.h"
 
 namespace led {

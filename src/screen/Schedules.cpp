@@ -1,6 +1,6 @@
 #include "screen/Schedules.h"
 
-#include "app/Idle.h"
+#include "core/Idle.h"
 
 namespace led {
 

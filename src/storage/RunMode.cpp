@@ -15,19 +15,6 @@ RunMode DecideRunMode(const DeviceFs& fs) {
     return RunMode::SdCard;
 }
 
-StoragePaths BuildStoragePaths(RunMode mode) {
-    StoragePaths p;
-    p.mode = mode;
-    p.root = mode == RunMode::Flash ? "\\Storage Card\\" : "\\Storage Card 1_0\\";
-    p.video = p.root + "video\\";
-    p.videotemp = p.root + "videotemp\\";
-    p.xml = p.root + "xml\\";
-    p.playlist = p.xml + "playlist.xml";
-    p.backupPlaylist = p.videotemp + "playlist.xml";
-    p.manifest = p.xml + "file.xml";
-    return p;
-}
-
 void CreateStandardDirectories(const DeviceFs& fs, const StoragePaths& paths) {
     const std::string dirs[] = {paths.video,
                                 paths.videotemp,

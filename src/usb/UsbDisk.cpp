@@ -1,6 +1,6 @@
 #include "usb/UsbDisk.h"
 
-#include "app/Idle.h"
+#include "core/Idle.h"
 
 namespace led {
 

@@ -4,15 +4,15 @@
 
 #include <cstdio>
 
-#include "app/Player.h"
+#include "core/Player.h"
 
 namespace led {
 
-void SetCameraSwitch(Player& player, bool on) {
-    GpioLine& line = *player.video.cameraSwitch;
+void SetCameraSwitch(VideoState& video, EventLog& events, bool on) {
+    GpioLine& line = *video.cameraSwitch;
     int before = line.Level();
     line.Set(!on);
-    if (before != line.Level()) player.events.Emit("camera-switch", {{"on", on}});
+    if (before != line.Level()) events.Emit("camera-switch", {{"on", on}});
 }
 
 void HandleGraphEvent(Player& player, Layer layer) {
@@ -24,14 +24,14 @@ void HandleGraphEvent(Player& player, Layer layer) {
         case graph_event::kComplete:
             video.graph->Stop();
             video.graph->Release();
-            SetCameraSwitch(player, false);
+            SetCameraSwitch(player.video, player.events, false);
             video.videoPlaying = false;
             player.clock.Sleep(1);
             break;
         case graph_event::kNeedRestart:
             video.graph->Stop();
             video.graph->Release();
-            SetCameraSwitch(player, false);
+            SetCameraSwitch(player.video, player.events, false);
             break;
         case graph_event::kErrorAbort:
             spdlog::debug("media ({}): {}", LayerName(layer), event->detail);

@@ -4,12 +4,14 @@
 
 namespace led {
 
+class EventLog;
 class Player;
+class VideoState;
 enum class Layer;
 
 // Camera input switch: the line is driven low while a camera item plays
 // (on = true) and high otherwise.
-void SetCameraSwitch(Player& player, bool on);
+void SetCameraSwitch(VideoState& video, EventLog& events, bool on);
 // Takes one pending event from the layer's media graph and acts on it: end of
 // stream stops and releases the graph, switches the camera input off and ends
 // the item; a graph that must restart is stopped and released; an error is

@@ -7,8 +7,11 @@
 #include <cmath>
 #include <memory>
 
-#include "app/Player.h"
+#include "core/VideoState.h"
+#include "platform/clock/Clock.h"
 #include "platform/display/Display.h"
+#include "platform/events/EventLog.h"
+#include "platform/fs/DeviceFs.h"
 #include "platform/system/Threads.h"
 #include "video/MediaEvents.h"
 #include "video/VideoItems.h"
@@ -66,18 +69,18 @@ class VideoArea {
 public:
     explicit VideoArea(const AreaContext& context)
         : c_(context),
-          player_(context.player),
-          video_(context.player.video.Of(context.layer)),
+          s_(context.services),
+          video_(s_.video.Of(context.layer)),
           graph_(*video_.graph),
-          camera_(*context.player.video.camera),
-          heartbeat_(context.player.clock) {}
+          camera_(*s_.video.camera),
+          heartbeat_(s_.clock) {}
 
     // The exit steps, on every path out (an exception included): nothing may
     // still paint into the window when it goes.
     ~VideoArea() {
         graph_.Stop();
         camera_.Stop();
-        SetCameraSwitch(player_, false);
+        SetCameraSwitch(s_.video, s_.events, false);
         window_.reset();
     }
     VideoArea(const VideoArea&) = delete;
@@ -102,17 +105,15 @@ private:
     // 100 ms of player time, but never less than a real millisecond: on a
     // fast virtual clock the item still plays in real time and need not be
     // polled thousands of times a second.
-    int64_t PollStep() const {
-        return std::max<int64_t>(kPollMs, std::llround(player_.clock.Scale()));
-    }
+    int64_t PollStep() const { return std::max<int64_t>(kPollMs, std::llround(s_.clock.Scale())); }
     void Emit(const char* event, const EventLog::Fields& fields) const {
         EventLog::Fields all = {{"layer", LayerName(c_.layer)}, {"area", c_.AreaIndex()}};
         all.update(fields);
-        player_.events.Emit(event, all);
+        s_.events.Emit(event, all);
     }
 
     const AreaContext& c_;
-    Player& player_;
+    const AreaServices& s_;
     VideoLayer& video_;
     MediaGraph& graph_;
     CameraPreview& camera_;
@@ -129,8 +130,8 @@ void VideoArea::Run() {
         return;
     }
     Rect frame = Rect::FromInclusive(area.left, area.top, area.right, area.bottom);
-    if (!frame.IsEmpty() && player_.display)
-        window_ = player_.display->CreateWindow("video window", frame, true);
+    if (!frame.IsEmpty() && s_.display)
+        window_ = s_.display->CreateWindow("video window", frame, true);
     if (!window_) {
         // The window cannot be made (an empty rectangle, no display): the
         // program's other areas must not be held up.
@@ -161,15 +162,15 @@ void VideoArea::Run() {
 bool VideoArea::PlayCamera() {
     graph_.Stop();
     camera_.Stop();
-    SetCameraSwitch(player_, true);
+    SetCameraSwitch(s_.video, s_.events, true);
     video_.videoPlaying = true;
-    Size size = ReadCameraSize(player_.fs);
+    Size size = ReadCameraSize(s_.fs);
     camera_.Start(video_.VideoRect(), window_.get(), size.width, size.height);
     Emit("video-start", {{"name", "camera"}, {"width", size.width}, {"height", size.height}});
 
     // No play time of its own: the camera shows until someone clears
     // videoPlaying or the program stops.
-    KeepAliveHandover handover(player_.keepAliveHandover);
+    KeepAliveHandover handover(s_.keepAliveHandover);
     for (;;) {
         if (c_.StopRequested()) {
             graph_.Stop();
@@ -188,10 +189,10 @@ bool VideoArea::PlayCamera() {
 bool VideoArea::PlayFileOrStream(const AreaItem& item) {
     graph_.Stop();
     camera_.Stop();
-    SetCameraSwitch(player_, false);
+    SetCameraSwitch(s_.video, s_.events, false);
     video_.videoPlaying = true;
     // A path that does not resolve inside its volume is never opened.
-    const std::string name = MediaName(item, player_.fs);
+    const std::string name = MediaName(item, s_.fs);
     const bool opened = !name.empty() && graph_.Open(name, window_.get());
     const int64_t playSeconds = graph_.GetDurationSeconds() + 1;
     // The board path in the log, not where the device root happens to lie.
@@ -209,14 +210,14 @@ bool VideoArea::PlayFileOrStream(const AreaItem& item) {
         return true;
     }
     graph_.FitVideo(1.0);
-    graph_.SetGraphVolume(GraphVolume(player_.volume.load()));
+    graph_.SetGraphVolume(GraphVolume(s_.volume.load()));
     graph_.SetWindowRect(window_.get(), destination_);
     graph_.Run();
     // The picture runs at its own pace, so its play time is real time.
     const RealClock::time_point end = RealClock::now() + std::chrono::seconds(playSeconds);
     Emit("video-start", {{"name", shown}, {"playtime", playSeconds}});
 
-    KeepAliveHandover handover(player_.keepAliveHandover);
+    KeepAliveHandover handover(s_.keepAliveHandover);
     c_.Sleep(kSettleMs);
     const char* reason = "ended";
     bool going = true;

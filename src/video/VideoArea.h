@@ -3,7 +3,7 @@
 // stream addresses, the live camera input) in a window of its own, through the
 // layer's media graph and the camera preview.
 
-#include "render/AreaContext.h"
+#include "core/AreaContext.h"
 
 namespace led {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/Player.h"
+#include "core/Player.h"
 #include "platform/fs/DeviceFs.h"
 #include "storage/Files.h"
 

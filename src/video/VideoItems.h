@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Records.h"
 #include "platform/geometry.h"
 #include "platform/media/MediaGraph.h"
-#include "program/Records.h"
 
 namespace led {
 

@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "app/MainWindow.h"
-#include "app/WorkerThread.h"
+#include "core/WorkerThread.h"
 #include "storage/Files.h"
 #include "support/TestPlayer.h"
 
@@ -23,24 +23,24 @@ protected:
 };
 
 TEST_F(MainWindowTest, VolumeKeysClampAndPersist) {
-    player->volume = 95;
+    player->device.volume = 95;
     Key(key::kVolumeUp);
-    EXPECT_EQ(player->volume, 100);
+    EXPECT_EQ(player->device.volume, 100);
     EXPECT_EQ(player->fs.ReadText(files::kVolume), std::string(1, char(100)));
-    player->volume = 5;
+    player->device.volume = 5;
     Key(key::kVolumeDown);
-    EXPECT_EQ(player->volume, 0);
+    EXPECT_EQ(player->device.volume, 0);
     EXPECT_EQ(player->fs.ReadText(files::kVolume), std::string(1, char(0)));
     Key(key::kVolumeUp);
-    EXPECT_EQ(player->volume, 10);
+    EXPECT_EQ(player->device.volume, 10);
 }
 
 TEST_F(MainWindowTest, ProgramKeysRequestNextAndPrevious) {
     Key(key::kNextProgram);
-    EXPECT_TRUE(player->normal.nextRequested);
+    EXPECT_TRUE(player->playback.normal.nextRequested);
     Key(key::kPreviousProgram);
-    EXPECT_TRUE(player->normal.previousRequested);
-    EXPECT_FALSE(player->osd.nextRequested);
+    EXPECT_TRUE(player->playback.normal.previousRequested);
+    EXPECT_FALSE(player->playback.osd.nextRequested);
 }
 
 TEST_F(MainWindowTest, CycleMessagesCountOnlyCycleNotices) {
@@ -48,15 +48,15 @@ TEST_F(MainWindowTest, CycleMessagesCountOnlyCycleNotices) {
     MainWndProc(*player, {msg::kNormalCycle, 0, 2});
     MainWndProc(*player, {msg::kNormalCycle, 0, 0});  // a bare video notification
     MainWndProc(*player, {msg::kOsdCycle, 0, 1});
-    EXPECT_EQ(player->normal.cycleMessageCount, 2);
-    EXPECT_EQ(player->osd.cycleMessageCount, 1);
+    EXPECT_EQ(player->playback.normal.cycleMessageCount, 2);
+    EXPECT_EQ(player->playback.osd.cycleMessageCount, 1);
 }
 
 TEST_F(MainWindowTest, ProgressBarGrowsWithTheCopy) {
     test::OpenMainWindow(*player, {200, 100});
     SetCopyProgressCounters(*player, 50, 100);
     MainWndProc(*player, {msg::kCopyProgress, 0, 0});
-    Surface raster = player->display->CaptureRaster();
+    Surface raster = player->output.display->CaptureRaster();
     const uint32_t blue = Colour{0xff0000}.ToPixel();  // 0x00BBGGRR 0xff0000 is pure blue
     EXPECT_GT(test::CountPixels(raster, {0, 0, 32, 12}, blue), 200);
     EXPECT_EQ(test::CountPixels(raster, {33, 0, 40, 12}, blue), 0) << "half the bar only";
@@ -75,11 +75,13 @@ TEST_F(MainWindowTest, SupervisionRestartsAnEndedSchedulerWithin15Seconds) {
         else
             restartTick = now;
     });
-    player->normalSchedulerThread = &scheduler;
+    player->threads.normalSchedulerThread = &scheduler;
     scheduler.Start();
     MainWndProc(*player, {msg::kCreate, 0, 0});  // arms the 15 s timer
-    std::thread loop([&] { player->queue.Run([&](const Message& m) { return MainWndProc(*player, m); }); });
-    for (int i = 0; i < 2000 && restartTick < 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::thread loop(
+        [&] { player->queue.Run([&](const Message& m) { return MainWndProc(*player, m); }); });
+    for (int i = 0; i < 2000 && restartTick < 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     player->queue.Quit(0);
     loop.join();
     ASSERT_GE(restartTick.load(), 0) << "the scheduler was not restarted";
@@ -88,7 +90,7 @@ TEST_F(MainWindowTest, SupervisionRestartsAnEndedSchedulerWithin15Seconds) {
     EXPECT_LT(restartTick - lastEnd, 2 * 15000);
     EXPECT_GE(scheduler.Starts(), 2);
     scheduler.Join();
-    player->normalSchedulerThread = nullptr;
+    player->threads.normalSchedulerThread = nullptr;
 }
 
 }  // namespace

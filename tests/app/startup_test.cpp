@@ -1,11 +1,12 @@
+#include "app/Startup.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "app/Player.h"
-#include "app/Startup.h"
-#include "app/WorkerThread.h"
-#include "storage/BootScreen.h"
+#include "app/BootScreen.h"
+#include "core/Player.h"
+#include "core/WorkerThread.h"
 #include "storage/Files.h"
 #include "storage/SettingsFiles.h"
 #include "support/TestPlayer.h"
@@ -28,7 +29,7 @@ TEST_F(StartupTest, FourthFailedFlashStartShowsMessageWithoutRestart) {
     CheckRunModeStorage(*player);
     EXPECT_EQ(ReadEmmcFailCount(player->fs), 4);
     EXPECT_EQ(player->system->RebootRequests(), 0);
-    Surface raster = player->display->CaptureRaster();
+    Surface raster = player->output.display->CaptureRaster();
     EXPECT_GT(test::CountPixels(raster, {0, 0, 250, 20}, kRedPixel), 20) << "message drawn";
 }
 
@@ -53,12 +54,12 @@ TEST_F(StartupTest, BootScreenIsChineseWithoutLanguageFile) {
     test::TempDir events;
     ASSERT_TRUE(player->events.Open(events / "events.jsonl"));
     ASSERT_TRUE(StartUp(*player));
-    EXPECT_TRUE(player->chinese);
+    EXPECT_TRUE(player->boot.chinese);
     std::ifstream in(events / "events.jsonl");
     std::string all((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(all.find("MAC地址:"), std::string::npos);
     EXPECT_NE(all.find("IP 地址:"), std::string::npos);
-    Surface raster = player->display->CaptureRaster();
+    Surface raster = player->output.display->CaptureRaster();
     for (int line = 0; line < 4; ++line)
         EXPECT_GT(test::CountPixels(raster, {0, line * 20, 250, 20}, kRedPixel), 10) << line;
 }
@@ -73,13 +74,13 @@ TEST_F(StartupTest, SwitchFilesTurnThreadsOffAndFirstStartWritesVersion) {
     auto player = test::MakeTestPlayer(dir.Path(), 10000.0);
     ASSERT_TRUE(StartUp(*player));
     std::vector<std::string> names;
-    for (const auto& w : player->workers) names.push_back(w->Name());
+    for (const auto& w : player->threads.workers) names.push_back(w->Name());
     EXPECT_EQ(std::find(names.begin(), names.end(), "volume"), names.end());
     EXPECT_EQ(std::find(names.begin(), names.end(), "usb-disk"), names.end());
     EXPECT_NE(std::find(names.begin(), names.end(), "brightness"), names.end());
     EXPECT_EQ(std::find(names.begin(), names.end(), "mem-monitor"), names.end());
-    EXPECT_NE(player->normalSchedulerThread, nullptr);
-    EXPECT_NE(player->serverLinkThread, nullptr);
+    EXPECT_NE(player->threads.normalSchedulerThread, nullptr);
+    EXPECT_NE(player->threads.serverLinkThread, nullptr);
     // First start of an installation: the playlist is discarded, ver.dat written.
     EXPECT_FALSE(player->fs.Exists("\\Storage Card\\xml\\playlist.xml"));
     EXPECT_EQ(player->fs.ReadText(files::kVer), std::string("\x02\x03\x00\x01", 4));

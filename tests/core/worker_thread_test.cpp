@@ -1,11 +1,11 @@
-#include "app/WorkerThread.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
+
+#include "core/WorkerThread.h"
 
 namespace led {
 namespace {

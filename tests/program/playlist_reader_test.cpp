@@ -565,14 +565,14 @@ TEST(PlayerPlaylistTest, ReadsPublishWholeListsAndKeepThemOnFailure) {
     ASSERT_EQ(lists->all.size(), 2u);
     EXPECT_EQ(lists->normal.size(), 1u);
     EXPECT_EQ(lists->osd.size(), 1u);
-    EXPECT_EQ(player->screenWidth, 800);
-    EXPECT_EQ(player->osdOffsetLine, 600);
+    EXPECT_EQ(player->screen.screenWidth, 800);
+    EXPECT_EQ(player->screen.osdOffsetLine, 600);
     EXPECT_EQ(lists->all[0].schedule.beginYear, 0) << "no schedule";
 
     ASSERT_TRUE(player->fs.WriteText(kPlaylist, "<root>"));
     EXPECT_EQ(ReadPlaylist(*player, kPlaylist), -1);
     EXPECT_EQ(player->Programs(), lists) << "a failed read keeps the lists";
-    EXPECT_EQ(player->osdOffsetLine, 600);
+    EXPECT_EQ(player->screen.osdOffsetLine, 600);
 
     std::ifstream in(events);
     std::stringstream text;

@@ -59,11 +59,11 @@ TEST_F(ProgramControlTest, StopWithNoAreasReturnsAfterOneSleep) {
     int64_t before = player->clock.Ticks();
     EXPECT_EQ(StopProgram(*player, 0, false), 1);
     EXPECT_GE(player->clock.Ticks() - before, 100);
-    EXPECT_FALSE(player->normal.stopFlag);
+    EXPECT_FALSE(player->playback.normal.stopFlag);
 }
 
 TEST_F(ProgramControlTest, StopWithSaveWritesTheCurrentIndex) {
-    player->normal.currentIndex = 4;
+    player->playback.normal.currentIndex = 4;
     EXPECT_EQ(StopProgram(*player, 0, true), 1);
     EXPECT_EQ(player->fs.ReadText(files::kCurProg), std::string(1, char(4)));
 }
@@ -77,43 +77,43 @@ TEST(ProgramStopTest, AnAreaThatNeverEndsMakesTheStopGiveUpAfter30s) {
     settings.root = dir.Path().string();
     Player player(settings, Clock::Stepped(*LocalTime::Parse("2026-03-05 07:08:09")),
                   MakeHeadlessBackend());
-    player.normal.exitCounter = 0;  // one area that never reports its end
+    player.playback.normal.exitCounter = 0;  // one area that never reports its end
     const int64_t before = player.clock.Ticks();
     EXPECT_EQ(StopProgram(player, 1, false), 0);
     EXPECT_EQ(player.clock.Ticks() - before, 100 + 300 * 100);
-    EXPECT_FALSE(player.normal.stopFlag) << "cleared after giving up";
+    EXPECT_FALSE(player.playback.normal.stopFlag) << "cleared after giving up";
 }
 
 TEST_F(ProgramControlTest, NullAreasReportAndEndEvenWithoutItems) {
     // Type 99 has no body: the NULL area; with items it reports 1 cycle, without
     // items the required playtimes.
-    player->normal.requiredPlaytimes = 3;
-    player->normal.exitCounter = 0;
+    player->playback.normal.requiredPlaytimes = 3;
+    player->playback.normal.exitCounter = 0;
     StartProgram(*player, Program({{99, 2}, {99, 0}}), Layer::Normal);
-    ASSERT_TRUE(Eventually([&] { return player->normal.exitCounter.load() == 2; }));
-    EXPECT_EQ(player->normal.completionCounters[0], 1);
-    EXPECT_EQ(player->normal.completionCounters[1], 3);
-    EXPECT_EQ(player->normal.cycleMessageCount, 2);
+    ASSERT_TRUE(Eventually([&] { return player->playback.normal.exitCounter.load() == 2; }));
+    EXPECT_EQ(player->playback.normal.completionCounters[0], 1);
+    EXPECT_EQ(player->playback.normal.completionCounters[1], 3);
+    EXPECT_EQ(player->playback.normal.cycleMessageCount, 2);
     EXPECT_EQ(StopProgram(*player, 2, false), 1);
 }
 
 TEST_F(ProgramControlTest, VideoInAnOsdProgramPlaysAsTheNullArea) {
-    player->osd.exitCounter = 0;
+    player->playback.osd.exitCounter = 0;
     StartProgram(*player, Program({{area_type::kVideo, 1}}), Layer::Osd);
-    ASSERT_TRUE(Eventually([&] { return player->osd.exitCounter.load() == 1; }));
-    EXPECT_EQ(player->osd.completionCounters[0], 1);
-    EXPECT_EQ(player->osd.cycleMessageCount, 1);
-    EXPECT_EQ(player->normal.cycleMessageCount, 0);
+    ASSERT_TRUE(Eventually([&] { return player->playback.osd.exitCounter.load() == 1; }));
+    EXPECT_EQ(player->playback.osd.completionCounters[0], 1);
+    EXPECT_EQ(player->playback.osd.cycleMessageCount, 1);
+    EXPECT_EQ(player->playback.normal.cycleMessageCount, 0);
 }
 
 TEST_F(ProgramControlTest, AreaThreadsKeepTheirRecordAfterTheSlotIsReplaced) {
     auto first = Program({{99, 1}});
     std::weak_ptr<const ProgramRecord> watch = first;
-    player->normal.exitCounter = 0;
+    player->playback.normal.exitCounter = 0;
     StartProgram(*player, std::move(first), Layer::Normal);
     // Replace the slot while the area thread still runs.
-    std::atomic_store(&player->normal.currentProgram, Program({{99, 0}}));
-    ASSERT_TRUE(Eventually([&] { return player->normal.exitCounter.load() == 1; }));
+    std::atomic_store(&player->playback.normal.currentProgram, Program({{99, 0}}));
+    ASSERT_TRUE(Eventually([&] { return player->playback.normal.exitCounter.load() == 1; }));
     ASSERT_TRUE(Eventually([&] { return watch.expired(); })) << "released when the thread ended";
 }
 

@@ -1,12 +1,13 @@
 // The scheduler driven pass by pass on a player running virtual time.
 
+#include "program/Scheduler.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "app/MainWindow.h"
 #include "program/ProgramControl.h"
-#include "program/Scheduler.h"
 #include "storage/Files.h"
 #include "support/TestPlayer.h"
 
@@ -55,11 +56,11 @@ protected:
     // Runs passes for `seconds` of player time; returns the ids as they start.
     std::string Play(SchedulerState& state, int seconds) {
         std::string ids;
-        auto last = std::atomic_load(&player->normal.currentProgram);
+        auto last = std::atomic_load(&player->playback.normal.currentProgram);
         int64_t end = player->clock.Ticks() + seconds * 1000;
         while (player->clock.Ticks() < end) {
             RunSchedulerPass(*player, Layer::Normal, state);
-            auto now = std::atomic_load(&player->normal.currentProgram);
+            auto now = std::atomic_load(&player->playback.normal.currentProgram);
             if (now != last && now) ids += now->idText;
             last = now;
             player->clock.Sleep(200);
@@ -90,51 +91,54 @@ TEST_F(SchedulerPassTest, StepRequestsMoveForwardAndBack) {
     SetNormal({Program("A", 0, 100), Program("B", 0, 100), Program("C", 0, 100)});
     SchedulerState state;
     EXPECT_EQ(Play(state, 2), "B");
-    player->normal.nextRequested = true;
+    player->playback.normal.nextRequested = true;
     EXPECT_EQ(Play(state, 2), "C");
-    player->normal.previousRequested = true;
+    player->playback.normal.previousRequested = true;
     EXPECT_EQ(Play(state, 2), "B");
-    EXPECT_FALSE(player->normal.nextRequested || player->normal.previousRequested);
+    EXPECT_FALSE(player->playback.normal.nextRequested ||
+                 player->playback.normal.previousRequested);
 }
 
 TEST_F(SchedulerPassTest, PreviousWithOneProgramSelectsIt) {
     SetNormal({Program("A", 0, 100)});
     SchedulerState state;
     EXPECT_EQ(Play(state, 2), "A");
-    player->normal.previousRequested = true;
+    player->playback.normal.previousRequested = true;
     Play(state, 2);
-    EXPECT_EQ(player->normal.currentIndex, 0);
-    EXPECT_EQ(std::atomic_load(&player->normal.currentProgram)->idText, "A");
+    EXPECT_EQ(player->playback.normal.currentIndex, 0);
+    EXPECT_EQ(std::atomic_load(&player->playback.normal.currentProgram)->idText, "A");
 }
 
 TEST_F(SchedulerPassTest, HoldsSkipPassesAndSuspendResetsCounters) {
     SetNormal({Program("A", 0, 100), Program("B", 0, 100)});
     SchedulerState state;
-    player->hold.busy[1] = 1;
+    player->playback.hold.busy[1] = 1;
     EXPECT_EQ(Play(state, 2), "");
-    player->hold.busy[1] = 0;
+    player->playback.hold.busy[1] = 0;
     EXPECT_EQ(Play(state, 2), "B");
-    player->normal.completionCounters[0] = 5;
-    player->hold.suspend[0] = 1;
+    player->playback.normal.completionCounters[0] = 5;
+    player->playback.hold.suspend[0] = 1;
     Play(state, 1);
-    EXPECT_EQ(player->normal.completionCounters[0], 0);
-    player->hold.suspend[0] = 0;
+    EXPECT_EQ(player->playback.normal.completionCounters[0], 0);
+    player->playback.hold.suspend[0] = 0;
 }
 
 TEST_F(SchedulerPassTest, ListReplacedWhilePlayingClampsTheStaleIndex) {
     SetNormal({Program("A", 0, 3), Program("B", 0, 3), Program("C", 0, 3)});
     SchedulerState state;
     EXPECT_EQ(Play(state, 2), "B");
-    player->hold.busy[0] = 1;
-    StopProgram(*player, player->normal.areaCount, false);
+    player->playback.hold.busy[0] = 1;
+    StopProgram(*player, player->playback.normal.areaCount, false);
     SetNormal({Program("X", 0, 3)});  // index 1 now points past the list
-    player->hold.busy[0] = 0;
+    player->playback.hold.busy[0] = 0;
     EXPECT_EQ(Play(state, 5), "X");
 }
 
 TEST_F(SchedulerPassTest, SaveFileResumesAndEmptyResumeFileMeansZero) {
     SetNormal({Program("A", 0, 100), Program("B", 0, 100), Program("C", 0, 100)});
-    player->fs.WriteText(files::kSaveCurProg, "\x02" "junk");
+    player->fs.WriteText(files::kSaveCurProg,
+                         "\x02"
+                         "junk");
     SchedulerState state;
     EXPECT_EQ(Play(state, 2), "C");
     player->fs.WriteText(files::kCurProg, "");

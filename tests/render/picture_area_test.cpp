@@ -80,7 +80,7 @@ protected:
     }
 
     uint32_t RasterPixel(int x, int y) {
-        return player->display->CaptureRaster().Pixel(x, y) & 0xffffff;
+        return player->output.display->CaptureRaster().Pixel(x, y) & 0xffffff;
     }
 
     test::TempDir dir;
@@ -97,10 +97,11 @@ TEST_F(PictureAreaTest, ShowsEachPictureAndReportsTheFirstCycleOnce) {
     ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }));
     EXPECT_EQ(RasterPixel(5, 5), 0u) << "outside the area";
     ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0x00ff00; }));
-    ASSERT_TRUE(Eventually([&] { return player->normal.completionCounters[0] >= 2; }, 10000));
-    EXPECT_EQ(player->normal.cycleMessageCount, 1) << "one cycle message per thread life";
+    ASSERT_TRUE(
+        Eventually([&] { return player->playback.normal.completionCounters[0] >= 2; }, 10000));
+    EXPECT_EQ(player->playback.normal.cycleMessageCount, 1) << "one cycle message per thread life";
     EXPECT_EQ(StopProgram(*player, 1, false), 1);
-    EXPECT_EQ(player->normal.exitCounter, 1);
+    EXPECT_EQ(player->playback.normal.exitCounter, 1);
 }
 
 TEST_F(PictureAreaTest, PictureOfAnotherSizeIsFittedToTheWindow) {
@@ -125,8 +126,8 @@ TEST_F(PictureAreaTest, UnloadableFilesAreSkippedAndTheAreaStillCompletes) {
     test::WriteBytes(video / "junk.bmp", {'B', 'M', 1, 2, 3});
     std::filesystem::create_directories(video / "dir.bmp");
     Play({{"missing.bmp", 1}, {"junk.bmp", 1}, {"dir.bmp", 1}});
-    ASSERT_TRUE(Eventually([&] { return player->normal.completionCounters[0] >= 3; }));
-    EXPECT_EQ(player->normal.cycleMessageCount, 1);
+    ASSERT_TRUE(Eventually([&] { return player->playback.normal.completionCounters[0] >= 3; }));
+    EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
     EXPECT_EQ(RasterPixel(40, 30), 0u);
 }
 

@@ -7,7 +7,7 @@
 #include "platform/clock/Clock.h"
 #include "platform/config/Settings.h"
 #include "platform/events/EventLog.h"
-#include "screen/CardPorts.h"
+#include "screen/CardProbe.h"
 #include "support/CardSim.h"
 
 namespace led::test {

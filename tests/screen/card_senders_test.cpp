@@ -3,7 +3,7 @@
 #include <fstream>
 #include <thread>
 
-#include "program/Records.h"
+#include "core/Records.h"
 #include "screen/Brightness.h"
 #include "screen/CardAck.h"
 #include "screen/CardCommands.h"

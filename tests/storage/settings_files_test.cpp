@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "core/TestLog.h"
 #include "platform/clock/Clock.h"
 #include "platform/fs/DeviceFs.h"
 #include "storage/Files.h"
 #include "storage/PlayerType.h"
 #include "storage/RunMode.h"
 #include "storage/SettingsFiles.h"
-#include "storage/TestLog.h"
 #include "support/TestPlayer.h"
 
 namespace led {
@@ -44,9 +44,10 @@ TEST_F(StorageTest, StoragePathsFollowTheRunMode) {
 
     std::filesystem::create_directories(dir.Path() / "Storage Card");
     CreateStandardDirectories(fs, flash);
-    for (const char* d : {"\\Storage Card\\video", "\\Storage Card\\videotemp", "\\Storage Card\\xml",
-                          "\\nand\\upfiles", "\\nand\\tabletemp", "\\nand\\table\\statisticalnoise",
-                          "\\nand\\table\\statisticalnoisetemp", "\\Storage Card\\osd"})
+    for (const char* d :
+         {"\\Storage Card\\video", "\\Storage Card\\videotemp", "\\Storage Card\\xml",
+          "\\nand\\upfiles", "\\nand\\tabletemp", "\\nand\\table\\statisticalnoise",
+          "\\nand\\table\\statisticalnoisetemp", "\\Storage Card\\osd"})
         EXPECT_TRUE(fs.IsDirectory(d)) << d;
 }
 

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <fstream>
 
+#include "app/AreaBodyTable.h"
+
 namespace led::test {
 
 TempDir::TempDir() {
@@ -30,14 +32,16 @@ std::unique_ptr<Player> MakeTestPlayer(const std::filesystem::path& root, double
     Settings settings;
     settings.root = root.string();
     auto start = LocalTime::Parse("2026-03-05 07:08:09");
-    return std::make_unique<Player>(settings, Clock(*start, scale), MakeHeadlessBackend());
+    auto player = std::make_unique<Player>(settings, Clock(*start, scale), MakeHeadlessBackend());
+    RegisterAreaBodies(player->areaBodies);
+    return player;
 }
 
 void OpenMainWindow(Player& player, Size size) {
-    player.windowSize = size;
+    player.output.windowSize = size;
     player.OpenDisplay(size, {});
-    player.mainWindow =
-        player.display->CreateWindow("J7 Application", {0, 0, size.width, size.height}, false);
+    player.output.mainWindow = player.output.display->CreateWindow(
+        "J7 Application", {0, 0, size.width, size.height}, false);
 }
 
 int CountPixels(const Surface& surface, const Rect& rect, uint32_t pixel) {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Player.h"
+#include "core/Player.h"
 
 namespace led::test {
 

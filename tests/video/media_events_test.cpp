@@ -27,7 +27,7 @@ protected:
         graph.Run();
         graph.PostEvent(event);
         layer.videoPlaying = true;
-        SetCameraSwitch(*player, true);
+        SetCameraSwitch(player->video, player->events, true);
     }
     int SwitchLevel() const { return player->video.cameraSwitch->Level(); }
 
@@ -71,10 +71,10 @@ TEST_F(MediaEventsTest, CycleMessagesFetchOneEventOfTheirOwnLayer) {
     normal->PostEvent(graph_event::kComplete);
     player->video.normal.videoPlaying = true;
 
-    player->videoState = 2;  // events are left alone in this state
+    player->device.videoState = 2;  // events are left alone in this state
     MainWndProc(*player, {msg::kOsdCycle, 0, 1});
     EXPECT_TRUE(osd->IsHeld());
-    player->videoState = 0;
+    player->device.videoState = 0;
     MainWndProc(*player, {msg::kOsdCycle, 0, 1});
     EXPECT_FALSE(osd->IsHeld());
     EXPECT_FALSE(player->video.osd.videoPlaying);

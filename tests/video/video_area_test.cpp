@@ -81,7 +81,7 @@ protected:
     void TearDown() override {
         if (!player) return;
         StopProgram(*player, 1, false);
-        player->areaThreads.WaitAllEnded(std::chrono::seconds(20));
+        player->playback.areaThreads.WaitAllEnded(std::chrono::seconds(20));
         player->queue.Quit(0);
         loop.join();
     }
@@ -101,7 +101,7 @@ protected:
         area.left = r.left, area.top = r.top, area.right = r.right, area.bottom = r.bottom;
         area.items = std::move(items);
         program->areas.push_back(area);
-        player->normal.exitCounter = 0;
+        player->playback.normal.exitCounter = 0;
         StartProgram(*player, program, Layer::Normal);
     }
     // Host path of a clip file under the Flash storage's video directory.
@@ -132,8 +132,8 @@ protected:
         }
         return out;
     }
-    int Cycles() { return player->normal.completionCounters[0].load(); }
-    bool Ended() { return player->normal.exitCounter.load() == 1; }
+    int Cycles() { return player->playback.normal.completionCounters[0].load(); }
+    bool Ended() { return player->playback.normal.exitCounter.load() == 1; }
 
     test::TempDir dir;
     std::unique_ptr<Player> player;
@@ -146,12 +146,12 @@ TEST_F(VideoAreaTest, ItemPlaysForItsDurationPlusOneSecondAndReportsOnce) {
     SetUpPlayer(100, true);
     PutClip("clip.mp4");
     graph->durations[Clip("clip.mp4")] = 0;  // a live stream, or a clip under a second
-    player->volume = 55;
+    player->device.volume = 55;
     auto begin = RealClock::now();
     Start({File("\\Storage Card\\video\\CLIP.mp4")});
     ASSERT_TRUE(Eventually([&] { return Cycles() >= 2; }));
     EXPECT_GE(RealClock::now() - begin, std::chrono::seconds(2)) << "1 s of real time per pass";
-    EXPECT_EQ(player->normal.cycleMessageCount, 1) << "reported after the first pass only";
+    EXPECT_EQ(player->playback.normal.cycleMessageCount, 1) << "reported after the first pass only";
     EXPECT_TRUE(player->video.normal.videoSingleItem);
     EXPECT_TRUE(player->video.normal.videoTimedOut);
     EXPECT_EQ(player->video.normal.VideoRect(), (Rect{0, 0, 1000, 250}));
@@ -177,12 +177,12 @@ TEST_F(VideoAreaTest, ListWhoseItemsAllFailStillCompletesItsPass) {
            File("\\Storage Card\\video\\..\\..\\etc\\passwd"),  // resolves outside its volume
            File("\\Storage Card\\video\\junk mms://127.0.0.1:9/live", 1)});
     ASSERT_TRUE(Eventually([&] { return Cycles() >= 2; }));
-    EXPECT_EQ(player->normal.cycleMessageCount, 1);
+    EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
     auto calls = graph->Calls();
     EXPECT_THAT(calls, Contains("Open mms://127.0.0.1:9/live")) << "from its scheme on";
     EXPECT_THAT(calls, Not(Contains("Run")));
     for (const auto& call : calls) EXPECT_EQ(call.find("passwd"), std::string::npos) << call;
-    EXPECT_EQ(player->keepAliveHandover, 0) << "the watchdog thread keeps the keep-alive";
+    EXPECT_EQ(player->device.keepAliveHandover, 0) << "the watchdog thread keeps the keep-alive";
     EXPECT_EQ(Events("video-failed").size(), 3u) << "logged on the first pass only";
 }
 
@@ -193,15 +193,16 @@ TEST_F(VideoAreaTest, StopMidClipEndsTheThreadAndHandsTheKeepAliveBack) {
     graph->durations[Clip("long.mp4")] = 100;
     Start({File("\\Storage Card\\video\\long.mp4")});
     // The area takes the keep-alive over just after it runs the graph.
-    EXPECT_TRUE(Eventually([&] { return graph->Running() && player->keepAliveHandover == 1; }))
-        << "taken over while the clip plays";
+    EXPECT_TRUE(Eventually([&] {
+        return graph->Running() && player->device.keepAliveHandover == 1;
+    })) << "taken over while the clip plays";
     ASSERT_TRUE(Eventually([&] { return supervisor.KeepAlives() >= 2; }))
         << "keep-alive every 5 s of player time";
 
     EXPECT_EQ(StopProgram(*player, 1, false), 1);
     EXPECT_TRUE(Ended());
     EXPECT_FALSE(graph->IsHeld());
-    EXPECT_EQ(player->keepAliveHandover, 0);
+    EXPECT_EQ(player->device.keepAliveHandover, 0);
     EXPECT_EQ(Cycles(), 0);
     EXPECT_EQ(Events("video-end")[0]["reason"], "stop");
 }
@@ -210,7 +211,7 @@ TEST_F(VideoAreaTest, EndOfStreamFromTheMainWindowEndsTheItemEarly) {
     SetUpPlayer(100, true);
     PutClip("a.mp4");
     graph->durations[Clip("a.mp4")] = 100;
-    player->keepAliveHandover = 1;  // someone else holds the keep-alive
+    player->device.keepAliveHandover = 1;  // someone else holds the keep-alive
     Start({File("\\Storage Card\\video\\a.mp4"), File("\\Storage Card\\video\\a.mp4")});
     ASSERT_TRUE(Eventually([&] { return graph->Running(); }));
     graph->PostEvent(graph_event::kComplete);
@@ -220,7 +221,7 @@ TEST_F(VideoAreaTest, EndOfStreamFromTheMainWindowEndsTheItemEarly) {
     EXPECT_FALSE(player->video.normal.videoSingleItem);
     EXPECT_EQ(Cycles(), 0) << "the second item still plays";
     EXPECT_EQ(StopProgram(*player, 1, false), 1);
-    EXPECT_EQ(player->keepAliveHandover, 1) << "not the area's to give back";
+    EXPECT_EQ(player->device.keepAliveHandover, 1) << "not the area's to give back";
 }
 
 TEST_F(VideoAreaTest, CameraItemShowsUntilVideoPlayingIsCleared) {
@@ -243,20 +244,20 @@ TEST_F(VideoAreaTest, CameraItemShowsUntilVideoPlayingIsCleared) {
     EXPECT_EQ(StopProgram(*player, 1, false), 1);
     EXPECT_FALSE(camera->IsRunning());
     EXPECT_EQ(player->video.cameraSwitch->Level(), 1);
-    EXPECT_EQ(player->keepAliveHandover, 0);
+    EXPECT_EQ(player->device.keepAliveHandover, 0);
 }
 
 TEST_F(VideoAreaTest, NothingToPlayCountsAsPlayedSoTheProgramIsNotHeld) {
     SetUpPlayer(100, true);
-    player->normal.requiredPlaytimes = 3;
+    player->playback.normal.requiredPlaytimes = 3;
     for (EdgeRect r : {EdgeRect{0, 0, 99, 99}, EdgeRect{50, 50, 40, 40}}) {
         // No items; then items but a rectangle no window can have.
         Start(r.left == 0 ? std::vector<AreaItem>{} : std::vector<AreaItem>{File("x.mp4")}, r);
         ASSERT_TRUE(Eventually([&] { return Ended(); }));
         EXPECT_EQ(Cycles(), 3);
-        EXPECT_EQ(player->normal.cycleMessageCount, 1);
+        EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
         EXPECT_EQ(StopProgram(*player, 1, false), 1);
-        player->normal.cycleMessageCount = 0;
+        player->playback.normal.cycleMessageCount = 0;
     }
     EXPECT_THAT(graph->Calls(), Not(Contains(::testing::StartsWith("Open"))));
 }
@@ -271,8 +272,8 @@ TEST_F(VideoAreaTest, ClipShowsInsideItsAreaForItsDurationPlusOneSecond) {
     auto begin = RealClock::now();
     Start({File("\\Storage Card\\video\\bars.mp4")}, {100, 20, 419, 259});
     ASSERT_TRUE(Eventually([&] { return player->video.normal.graph->WaitFramesShown(5, 100); }));
-    player->display->ComposeNow();
-    Surface raster = player->display->CaptureRaster();
+    player->output.display->ComposeNow();
+    Surface raster = player->output.display->CaptureRaster();
     const Rect area{100, 20, 320, 240};
     int black = test::CountPixels(raster, area, 0);
     EXPECT_LT(black, area.width * area.height / 4) << "the bars fill the area";
@@ -316,7 +317,7 @@ TEST_F(VideoAreaTest, FailingItemsLeakNoThreadsOrFiles) {
         Start(std::move(items));
         ASSERT_TRUE(Eventually([&] { return Cycles() >= 1; }, 120));
         ASSERT_EQ(StopProgram(*player, 1, false), 1);
-        ASSERT_TRUE(player->areaThreads.WaitAllEnded(std::chrono::seconds(10)));
+        ASSERT_TRUE(player->playback.areaThreads.WaitAllEnded(std::chrono::seconds(10)));
     };
     // Warm up: GStreamer loads its plugins and keeps a pool of streaming threads.
     run({failing.begin(), failing.begin() + 10});

@@ -232,4 +232,13 @@ std::string JoinBoardPath(const std::string& directory, const std::string& name)
     return result + name.substr(start);
 }
 
+bool DeviceFs::CreateVolume(const std::string& volume) const {
+    std::error_code ec;
+    fs::create_directories(root_, ec);
+    auto dir = Resolve("\\" + volume);
+    if (!dir) return false;
+    fs::create_directories(*dir, ec);
+    return fs::is_directory(*dir, ec);
+}
+
 }  // namespace led

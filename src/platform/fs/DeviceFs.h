@@ -54,8 +54,11 @@ public:
         return WriteFile(boardPath, text.data(), text.size());
     }
     bool AppendFile(const std::string& boardPath, const void* data, size_t size) const;
-    bool Remove(const std::string& boardPath) const;  // a file; false when absent
+    bool Remove(const std::string& boardPath) const;           // a file; false when absent
     bool CreateDirectory(const std::string& boardPath) const;  // one level, like the board
+    // Creates the device root and a volume's directory ("nand") when missing:
+    // a new device root starts with its built-in flash.
+    bool CreateVolume(const std::string& volume) const;
     bool CopyFile(const std::string& from, const std::string& to) const;
     bool MoveFile(const std::string& from, const std::string& to) const;
     std::vector<std::string> List(const std::string& boardDirectory) const;

@@ -5,6 +5,7 @@
 #include <net/if.h>
 #include <netpacket/packet.h>
 #include <spawn.h>
+#include <sys/sysinfo.h>
 #include <sys/wait.h>
 
 #include <cstring>
@@ -106,6 +107,24 @@ AdapterInfo System::ReadAdapter(const std::string& interfaceName) const {
     }
     freeifaddrs(list);
     return info;
+}
+
+long System::AvailableMemory() const {
+    struct sysinfo info {};
+    if (sysinfo(&info) != 0) return 0;
+    return long(info.freeram) * long(info.mem_unit);
+}
+
+bool System::ReadCpuTimes(CpuTimes& times) const {
+    std::ifstream stat("/proc/stat");
+    std::string cpu;
+    uint64_t v[8] = {};
+    if (!(stat >> cpu)) return false;
+    for (auto& x : v) stat >> x;
+    times.idle = v[3] + v[4];  // idle and I/O wait
+    times.total = 0;
+    for (auto x : v) times.total += x;
+    return times.total > 0;
 }
 
 }  // namespace led

@@ -12,7 +12,7 @@ namespace led {
 struct AdapterInfo {
     std::string name;
     std::array<uint8_t, 6> mac{};
-    std::array<uint8_t, 4> ip{};       // network order: ip[0] is the first number
+    std::array<uint8_t, 4> ip{};  // network order: ip[0] is the first number
     std::array<uint8_t, 4> netmask{};
     std::array<uint8_t, 4> gateway{};
     bool found = false;
@@ -39,6 +39,16 @@ public:
     // The addresses of the named interface, or of the first non-loopback
     // interface with an IPv4 address when the name is empty.
     virtual AdapterInfo ReadAdapter(const std::string& interfaceName) const;
+
+    // Free physical memory in bytes (the memory monitor's "mem=").
+    virtual long AvailableMemory() const;
+    // Idle and total processor time since boot, in clock ticks, summed over
+    // every processor; false when unknown.
+    struct CpuTimes {
+        uint64_t idle = 0;
+        uint64_t total = 0;
+    };
+    virtual bool ReadCpuTimes(CpuTimes& times) const;
 
     int RebootRequests() const { return rebootRequests_; }
 

@@ -1,26 +1,11 @@
-#include "screen/CardPorts.h"
+#include "screen/CardProbe.h"
 
 #include "platform/clock/Clock.h"
-#include "platform/config/Settings.h"
 #include "platform/events/EventLog.h"
 #include "screen/CardCommands.h"
 #include "screen/CardExchange.h"
 
 namespace led {
-namespace {
-
-SerialPort::DeviceMap Devices(const Settings& settings) {
-    return {{"COM3:", settings.serialCom3}, {"COM4:", settings.serialCom4}};
-}
-
-}  // namespace
-
-CardPorts::CardPorts(const Settings& settings, const Clock& c, EventLog& e)
-    : cardPort(Devices(settings)),
-      auxPort(Devices(settings)),
-      auxPortMode(settings.auxPortMode),
-      clock(c),
-      events(e) {}
 
 int OpenCardPortAt(SerialPort& serial, int port, int baud) {
     if (!serial.Open(port, baud, SerialPort::kNoParity, 8, SerialPort::kOneStopBit,

@@ -1,0 +1,39 @@
+#include "app/AreaBodyTable.h"
+
+#include "core/AreaBodies.h"
+#include "render/PictureArea.h"
+#include "video/VideoArea.h"
+
+namespace led {
+namespace {
+
+// The launch tables of both layers. Text, video and animate areas have no OSD
+// body: in an OSD program they play as the NULL area. A type whose body is
+// not in this build yet plays as the NULL area too.
+//
+// Text areas (type 3) count in the exit counter like every other area, so a
+// program holding one stops as soon as its areas have ended instead of only
+// at the 30 s limit; the text shown by the control session runs outside
+// programs and keeps its own count.
+constexpr AreaBodyRegistry::Row kRows[] = {
+    {area_type::kText, "text", nullptr, nullptr},
+    {area_type::kPicture, "picture", RunPictureArea, RunPictureArea},
+    {area_type::kVideo, "video", RunVideoArea, nullptr},
+    {area_type::kPictureText, "picture-text", nullptr, nullptr},
+    {area_type::kAnimate, "animate", nullptr, nullptr},
+    {area_type::kDigitalClock, "digital clock", nullptr, nullptr},
+    {area_type::kTemperature, "temperature", nullptr, nullptr},
+    {area_type::kHumidity, "humidity", nullptr, nullptr},
+    {area_type::kNoise, "noise", nullptr, nullptr},
+    {area_type::kCountdown, "countdown", nullptr, nullptr},
+    {area_type::kSimulationClock, "simulation clock", nullptr, nullptr},
+    {area_type::kTable, "table", nullptr, nullptr},
+};
+
+}  // namespace
+
+void RegisterAreaBodies(AreaBodyRegistry& registry) {
+    for (const auto& row : kRows) registry.Register(row);
+}
+
+}  // namespace led

@@ -1,0 +1,23 @@
+#include "core/CardPorts.h"
+
+#include "platform/clock/Clock.h"
+#include "platform/config/Settings.h"
+#include "platform/events/EventLog.h"
+
+namespace led {
+namespace {
+
+SerialPort::DeviceMap Devices(const Settings& settings) {
+    return {{"COM3:", settings.serialCom3}, {"COM4:", settings.serialCom4}};
+}
+
+}  // namespace
+
+CardPorts::CardPorts(const Settings& settings, const Clock& c, EventLog& e)
+    : cardPort(Devices(settings)),
+      auxPort(Devices(settings)),
+      auxPortMode(settings.auxPortMode),
+      clock(c),
+      events(e) {}
+
+}  // namespace led
