@@ -1,10 +1,20 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <string>
 
 #include "platform/fs/DeviceFs.h"
 #include "support/TestPlayer.h"
 
 namespace led {
 namespace {
+
+namespace stdfs = std::filesystem;
 
 class DeviceFsTest : public ::testing::Test {
 protected:
@@ -62,6 +72,42 @@ TEST_F(DeviceFsTest, ReadsWritesAndAppends) {
     EXPECT_TRUE(fs.Remove("\\nand\\TABLE\\A.DAT"));
     EXPECT_FALSE(fs.Exists("\\nand\\table\\a.dat"));
     EXPECT_FALSE(fs.Remove("\\nand\\table\\a.dat"));
+}
+
+// The new contents are written beside the target and renamed over it; when
+// that rename fails the write has failed. Here a directory appears at the
+// target while the contents are being written (the writer is held by making
+// its temporary file a FIFO that the test drains only after creating the
+// directory).
+TEST_F(DeviceFsTest, AWriteWhoseFinalRenameFailsReportsFailure) {
+    const stdfs::path nand = dir.Path() / "nand";
+    stdfs::create_directories(nand);
+    const stdfs::path part = nand / "settings.dat.part";
+    ASSERT_EQ(mkfifo(part.c_str(), 0600), 0);
+    int reader = open(part.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    // More than a pipe holds, so the writer is still writing when it first blocks.
+    const std::string contents(1 << 20, 'x');
+    auto written = std::async(std::launch::async,
+                              [&] { return fs.WriteText("\\nand\\settings.dat", contents); });
+
+    // The writer has opened its temporary file once data arrives.
+    pollfd p{reader, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 10000), 1) << "the writer never started";
+    test::WriteHostFile(nand / "settings.dat" / "keep.txt", "k");
+    char b[65536];
+    for (auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+         std::chrono::steady_clock::now() < deadline;) {
+        ssize_t n = read(reader, b, sizeof b);
+        if (n == 0) break;  // the writer closed its temporary file
+        if (n < 0) poll(&p, 1, 100);
+    }
+    close(reader);
+
+    EXPECT_FALSE(written.get());
+    EXPECT_TRUE(stdfs::is_directory(nand / "settings.dat"));
+    EXPECT_TRUE(stdfs::exists(nand / "settings.dat" / "keep.txt"));
+    EXPECT_FALSE(stdfs::exists(part)) << "the temporary file is cleaned up";
 }
 
 }  // namespace

@@ -157,8 +157,9 @@ bool DeviceFs::WriteFile(const std::string& boardPath, const void* data, size_t 
         }
     }
     fs::rename(tmp, *p, ec);
-    if (ec) fs::remove(tmp, ec);
-    return !ec;
+    if (!ec) return true;
+    fs::remove(tmp, ec);  // the old contents stay; the write has failed all the same
+    return false;
 }
 
 bool DeviceFs::AppendFile(const std::string& boardPath, const void* data, size_t size) const {
