@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <future>
+#include <iterator>
 #include <string>
 
 #include "platform/fs/DeviceFs.h"
@@ -15,6 +17,11 @@ namespace led {
 namespace {
 
 namespace stdfs = std::filesystem;
+
+std::string ReadHostFile(const stdfs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 class DeviceFsTest : public ::testing::Test {
 protected:
@@ -108,6 +115,67 @@ TEST_F(DeviceFsTest, AWriteWhoseFinalRenameFailsReportsFailure) {
     EXPECT_TRUE(stdfs::is_directory(nand / "settings.dat"));
     EXPECT_TRUE(stdfs::exists(nand / "settings.dat" / "keep.txt"));
     EXPECT_FALSE(stdfs::exists(part)) << "the temporary file is cleaned up";
+}
+
+// A symlink inside a volume (planted by a USB disk or an upload) must not lead
+// out of it; one that stays inside is an ordinary alias.
+TEST_F(DeviceFsTest, SymlinksThatLeaveTheVolumeAreRefused) {
+    const stdfs::path nand = dir.Path() / "nand";
+    test::WriteHostFile(dir.Path() / "outside" / "secret.txt", "secret");
+    test::WriteHostFile(nand / "table" / "gamma.dat", "gamma");
+    stdfs::create_symlink(dir.Path() / "outside" / "secret.txt", nand / "leak.txt");
+    stdfs::create_directory_symlink(dir.Path() / "outside", nand / "away");
+    stdfs::create_symlink(dir.Path() / "outside" / "new.txt", nand / "dangling.txt");
+    stdfs::create_directory_symlink("table", nand / "tables");  // relative, stays inside
+    stdfs::create_symlink("table/gamma.dat", nand / "Gamma.lnk");
+
+    for (const char* bad :
+         {"\\nand\\leak.txt", "\\NAND\\LEAK.TXT", "\\nand\\away", "\\nand\\away\\secret.txt",
+          "\\nand\\Away\\new.txt", "\\nand\\dangling.txt"}) {
+        EXPECT_FALSE(fs.Resolve(bad)) << bad;
+        EXPECT_FALSE(fs.Exists(bad)) << bad;
+        EXPECT_FALSE(fs.ReadFile(bad)) << bad;
+        EXPECT_FALSE(fs.FileSize(bad)) << bad;
+        EXPECT_FALSE(fs.WriteText(bad, "x")) << bad;
+        EXPECT_FALSE(fs.AppendFile(bad, "x", 1)) << bad;
+        EXPECT_FALSE(fs.Remove(bad)) << bad;
+        EXPECT_FALSE(fs.CopyFile("\\nand\\table\\gamma.dat", bad)) << bad;
+        EXPECT_FALSE(fs.CopyFile(bad, "\\nand\\copy.txt")) << bad;
+        EXPECT_FALSE(fs.MoveFile(bad, "\\nand\\moved.txt")) << bad;
+    }
+    EXPECT_TRUE(fs.List("\\nand\\away").empty());
+    EXPECT_FALSE(fs.CreateDirectory("\\nand\\away\\made"));
+    // The temporary file of a write is no way out either.
+    stdfs::create_symlink(dir.Path() / "outside" / "secret.txt", nand / "table" / "gamma.dat.part");
+    EXPECT_FALSE(fs.WriteText("\\nand\\table\\gamma.dat", "x"));
+    stdfs::remove(nand / "table" / "gamma.dat.part");
+
+    EXPECT_EQ(ReadHostFile(dir.Path() / "outside" / "secret.txt"), "secret");
+    EXPECT_EQ(std::distance(stdfs::directory_iterator(dir.Path() / "outside"), {}), 1);
+    EXPECT_FALSE(stdfs::exists(dir.Path() / "outside" / "new.txt"));
+    EXPECT_FALSE(stdfs::exists(dir.Path() / "outside" / "made"));
+    EXPECT_FALSE(stdfs::exists(nand / "copy.txt"));
+
+    // Links that stay inside work as before, matched ignoring case.
+    EXPECT_EQ(fs.ReadText("\\nand\\TABLES\\Gamma.dat"), "gamma");
+    EXPECT_EQ(fs.ReadText("\\nand\\gamma.lnk"), "gamma");
+    EXPECT_TRUE(fs.WriteText("\\nand\\tables\\brightness.dat", "b"));
+    EXPECT_EQ(ReadHostFile(nand / "table" / "brightness.dat"), "b");
+    EXPECT_EQ(fs.List("\\nand\\tables").size(), 2u);
+    EXPECT_TRUE(fs.CopyFile("\\nand\\tables\\gamma.dat", "\\nand\\gamma.copy"));
+    EXPECT_TRUE(fs.Remove("\\nand\\tables\\brightness.dat"));
+}
+
+// A volume whose directory is itself a link elsewhere (a USB mount point, a
+// root on another disk) is the volume: only leaving it is refused.
+TEST_F(DeviceFsTest, AVolumeDirectoryMayBeALink) {
+    test::TempDir usb;
+    test::WriteHostFile(usb.Path() / "disk" / "program.xml", "p");
+    stdfs::create_directory_symlink(usb.Path() / "disk", dir.Path() / "HDD");
+    EXPECT_TRUE(fs.VolumeExists("\\HDD\\"));
+    EXPECT_EQ(fs.ReadText("\\hdd\\PROGRAM.XML"), "p");
+    EXPECT_TRUE(fs.WriteText("\\HDD\\log.txt", "l"));
+    EXPECT_TRUE(stdfs::exists(usb.Path() / "disk" / "log.txt"));
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 #include <strings.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <algorithm>
+#include <cerrno>
 #include <system_error>
 
 namespace led {
@@ -50,6 +51,37 @@ std::string MatchComponent(const fs::path& dir, const std::string& name) {
     return name;
 }
 
+// Whether an entry is there, a link counting as itself wherever it leads.
+bool IsPresent(const fs::path& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+// Whether `existing` (the deepest part of a path under `volume` that is
+// present) really lies inside the volume once every link on the way is
+// followed. A link that leads nowhere (dangling or looping) could be made to
+// lead anywhere, so it does not count as inside.
+bool StaysInVolume(const fs::path& volume, const fs::path& existing) {
+    std::error_code ec;
+    fs::path realVolume = fs::canonical(volume, ec);
+    if (ec) return false;
+    fs::path real = fs::canonical(existing, ec);
+    if (ec) return false;
+    auto differ = std::mismatch(realVolume.begin(), realVolume.end(), real.begin(), real.end());
+    return differ.first == realVolume.end();
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
 }  // namespace
 
 const std::vector<std::string>& DeviceFs::VolumeNames() {
@@ -78,11 +110,21 @@ std::optional<fs::path> DeviceFs::Resolve(const std::string& boardPath) const {
     for (const auto& name : VolumeNames())
         if (EqualNoCase(name, parts[0])) volume = name;
     if (volume.empty()) return std::nullopt;
-    fs::path result = VolumeDirectory(volume);
+    const fs::path volumeDirectory = VolumeDirectory(volume);
+    fs::path result = volumeDirectory;
+    // The deepest part of the path that is present; what follows it is new
+    // and, holding no "..", stays where that part really is.
+    fs::path present;
+    bool presentSoFar = IsPresent(result);
+    if (presentSoFar) present = result;
     for (size_t i = 1; i < parts.size(); ++i) {
         if (IsUnsafeComponent(parts[i])) return std::nullopt;
         result /= MatchComponent(result, parts[i]);
+        presentSoFar = presentSoFar && IsPresent(result);
+        if (presentSoFar) present = result;
     }
+    // Links inside a volume may alias within it, never lead out of it.
+    if (!present.empty() && !StaysInVolume(volumeDirectory, present)) return std::nullopt;
     return result;
 }
 
@@ -147,14 +189,15 @@ bool DeviceFs::WriteFile(const std::string& boardPath, const void* data, size_t 
     if (!p || !fs::is_directory(p->parent_path(), ec) || fs::is_directory(*p, ec)) return false;
     fs::path tmp = *p;
     tmp += ".part";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(static_cast<const char*>(data), std::streamsize(size));
-        if (!out) {
-            fs::remove(tmp, ec);
-            return false;
-        }
+    // A link in place of the temporary file is not followed: it could lead
+    // out of the volume.
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    bool written = WriteAll(fd, static_cast<const uint8_t*>(data), size);
+    if (::close(fd) != 0) written = false;
+    if (!written) {
+        fs::remove(tmp, ec);
+        return false;
     }
     fs::rename(tmp, *p, ec);
     if (!ec) return true;

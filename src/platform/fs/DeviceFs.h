@@ -4,7 +4,8 @@
 // under one device root, one directory per volume. Components match
 // case-insensitively against what exists, as the board's file system ignores
 // case; new components keep the given spelling. A resolved path never leaves
-// its volume.
+// its volume, neither by ".." nor through a symlink: links that stay inside
+// the volume are followed, a path whose real location lies outside is refused.
 
 #include <cstdint>
 #include <filesystem>
@@ -29,8 +30,9 @@ public:
     const std::filesystem::path& Root() const { return root_; }
 
     // Host path for a board path, or none when the path names no known volume,
-    // contains "..", a drive or an absolute component. The volume's directory
-    // need not exist.
+    // contains "..", a drive or an absolute component, or leads out of its
+    // volume through a symlink (a dangling link counts as leading out). The
+    // volume's directory need not exist.
     std::optional<std::filesystem::path> Resolve(const std::string& boardPath) const;
 
     bool VolumeExists(const std::string& boardPath) const;
