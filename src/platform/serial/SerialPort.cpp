@@ -6,6 +6,7 @@
 #include <asm/termbits.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -134,6 +135,13 @@ bool SerialPort::Open(int port, int baud, int parity, int dataBits, int stopBits
 
     int fd = ::open(device->second.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
+    // Not shared: TIOCEXCL turns away other openers but not root, which the
+    // player runs as; the lock turns away every other port object on this
+    // device, in this process or another. Closing the descriptor releases it.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
     termios2 t{};
     if (::ioctl(fd, TIOCEXCL) != 0 || ::ioctl(fd, TCGETS2, &t) != 0) {
         ::close(fd);

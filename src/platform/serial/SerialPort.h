@@ -40,7 +40,8 @@ public:
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
-    // Opens "COM<port>:" (port 1..255) for reading and writing, not shared, and
+    // Opens "COM<port>:" (port 1..255) for reading and writing, not shared (an
+    // open of a device another port object holds fails, root or not), and
     // applies the line settings. Parity and stop-bit codes outside their range
     // leave the device's value. Any baud rate is accepted (576000 included). The
     // read time-out starts at 1000 ms.
