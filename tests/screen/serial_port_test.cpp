@@ -1,9 +1,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "platform/serial/SerialPort.h"
 
@@ -94,6 +97,41 @@ TEST(SerialPortTest, IsNotSharedWhileOpen) {
     first.Close();
     EXPECT_TRUE(second.Open(3, 115200, 0, 8, 0, 0));
     EXPECT_FALSE(first.Open(3, 115200, 0, 8, 0, 0));
+}
+
+// A card that answers its command a byte at a time, 1 ms apart: the line is
+// slow or the card busy, and the answer is still on the wire when the read
+// starts. The read waits for the first byte and then for silence.
+TEST(SerialPortTest, AReadWaitsForAnAnswerThatTricklesIn) {
+    PtyPair pty;
+    SerialPort port({{"COM3:", pty.path}});
+    ASSERT_TRUE(port.Open(3, 115200, 0, 8, 0, 0));
+    // Generous: a shared machine may pause the card for a while.
+    port.SetReadTimeout(500);
+    const std::string command = "*#WL C800 0202 0bf447#*";
+    const std::string ack = "%#WL#%";
+    std::string received;
+    std::thread card([&] {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        char b[64];
+        while (received.size() < command.size() && std::chrono::steady_clock::now() < deadline) {
+            pollfd p{pty.master, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0) continue;
+            ssize_t n = read(pty.master, b, sizeof b);
+            if (n <= 0) break;
+            received.append(b, size_t(n));
+        }
+        for (char c : ack) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (write(pty.master, &c, 1) != 1) break;
+        }
+    });
+    EXPECT_EQ(port.Write(command), command.size());
+    uint8_t buffer[100] = {};
+    size_t n = port.Read(buffer, sizeof buffer);
+    card.join();
+    EXPECT_EQ(received, command);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), n), ack);
 }
 
 TEST(SerialPortTest, AHungUpLineEndsReadsAndWrites) {

@@ -172,20 +172,25 @@ void SerialPort::SetReadTimeout(int milliseconds) {
 size_t SerialPort::Read(uint8_t* buffer, size_t size) {
     int fd = fd_.load();
     if (fd < 0 || size == 0) return 0;
+    // With VMIN = VTIME = 0 a read() of a quiet line returns 0 at once, so the
+    // waiting is poll()'s: first for the first byte, then for each next one.
+    // These are waits on the device and run on real time.
     const auto timeout = std::chrono::milliseconds(readTimeoutMs_.load());
     auto deadline = SteadyClock::now() + timeout;
     size_t got = 0;
     while (got < size) {
+        short revents = 0;
+        if (!WaitFor(fd, POLLIN, deadline, revents)) break;  // silence
+        if (!(revents & POLLIN)) break;  // hung up or gone, nothing left to read
         ssize_t n = ::read(fd, buffer + got, size - got);
         if (n > 0) {
             got += size_t(n);
             deadline = SteadyClock::now() + timeout;  // silence between bytes ends the read
             continue;
         }
-        if (n == 0 || (errno != EAGAIN && errno != EINTR)) break;  // hung up or gone
-        short revents = 0;
-        if (!WaitFor(fd, POLLIN, deadline, revents)) break;
-        if (!(revents & POLLIN)) break;  // POLLHUP / POLLERR with nothing to read
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        // EIO: the line hung up. Nothing after poll() said there was: hung up too.
+        break;
     }
     return got;
 }
