@@ -254,8 +254,9 @@ int InspectPlaylist(const InspectPlaylistOptions& options, std::ostream& out, st
     StoragePaths paths = BuildStoragePaths(mode);
     std::error_code ec;
     for (const std::string& dir : {std::string("\\nand"), paths.video, paths.xml})
-        fs::create_directories(*device.Resolve(dir), ec);
-    if (!fs::copy_file(options.file, *device.Resolve(paths.playlist), ec))
+        if (auto host = device.Resolve(dir)) fs::create_directories(*host, ec);
+    auto target = device.Resolve(paths.playlist);
+    if (!target || !fs::copy_file(options.file, *target, ec))
         err << "inspect-playlist: cannot read " << options.file << "\n";
 
     PlaylistEnvironment env{device, paths.video, *playerType, *display, today, display->height};
