@@ -4,6 +4,7 @@
 // layer with its flags, the camera preview and the camera input switch.
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -25,6 +26,26 @@ struct VideoLayer {
     // The area plays exactly one item.
     std::atomic<bool> videoSingleItem{false};
 
+    // An item starts: videoPlaying is set, tied to no graph run until TieItem.
+    void BeginItem() {
+        std::lock_guard lock(itemMutex_);
+        itemRun_ = 0;
+        videoPlaying = true;
+    }
+    // The playing item is the graph's run `run`.
+    void TieItem(uint64_t run) {
+        std::lock_guard lock(itemMutex_);
+        itemRun_ = run;
+    }
+    // Clears videoPlaying when the playing item is still the run `run`, so
+    // that an event fetched late never ends the item after it.
+    bool EndItemOfRun(uint64_t run) {
+        std::lock_guard lock(itemMutex_);
+        if (run == 0 || itemRun_ != run) return false;
+        videoPlaying = false;
+        return true;
+    }
+
     // Left, top, right + 1, bottom + 1 of the video window on the screen.
     Rect VideoRect() const {
         std::lock_guard lock(rectMutex_);
@@ -36,6 +57,8 @@ struct VideoLayer {
     }
 
 private:
+    std::mutex itemMutex_;
+    uint64_t itemRun_ = 0;
     mutable std::mutex rectMutex_;
     Rect videoRect_;
 };

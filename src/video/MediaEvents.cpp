@@ -22,16 +22,20 @@ void HandleGraphEvent(Player& player, Layer layer) {
     player.events.Emit("graph-event", {{"layer", LayerName(layer)}, {"code", event->code}});
     switch (event->code) {
         case graph_event::kComplete:
-            video.graph->Stop();
-            video.graph->Release();
-            SetCameraSwitch(player.video, player.events, false);
-            video.videoPlaying = false;
-            player.clock.Sleep(1);
-            break;
         case graph_event::kNeedRestart:
-            video.graph->Stop();
-            video.graph->Release();
+            // The event may be older than the item now playing: it ends only
+            // the run that raised it.
+            if (!video.graph->StopRun(event->run)) {
+                spdlog::debug("media ({}): event {} of an ended run", LayerName(layer),
+                              event->code);
+                break;
+            }
+            player.video.camera->Stop();
             SetCameraSwitch(player.video, player.events, false);
+            // A graph that lost its clock cannot go on either: the area moves
+            // on to its next item instead of showing black until its play time.
+            video.EndItemOfRun(event->run);
+            player.clock.Sleep(1);
             break;
         case graph_event::kErrorAbort:
             spdlog::debug("media ({}): {}", LayerName(layer), event->detail);

@@ -13,9 +13,10 @@ enum class Layer;
 // (on = true) and high otherwise.
 void SetCameraSwitch(VideoState& video, EventLog& events, bool on);
 // Takes one pending event from the layer's media graph and acts on it: end of
-// stream stops and releases the graph, switches the camera input off and ends
-// the item; a graph that must restart is stopped and released; an error is
-// only printed.
+// stream, and a graph that must restart, stop and release the graph and the
+// camera preview, switch the camera input off and end the item, so the area
+// goes on with its next one; an event of a run that has already ended is
+// dropped. An error is only printed.
 void HandleGraphEvent(Player& player, Layer layer);
 
 }  // namespace led

@@ -131,7 +131,9 @@ void VideoArea::Run() {
     }
     Rect frame = Rect::FromInclusive(area.left, area.top, area.right, area.bottom);
     if (!frame.IsEmpty() && s_.display)
-        window_ = s_.display->CreateWindow("video window", frame, true);
+        // Not topmost, unlike the picture-like areas: a logo area over the
+        // video stays over it whichever area starts first.
+        window_ = s_.display->CreateWindow("video window", frame, false);
     if (!window_) {
         // The window cannot be made (an empty rectangle, no display): the
         // program's other areas must not be held up.
@@ -163,7 +165,7 @@ bool VideoArea::PlayCamera() {
     graph_.Stop();
     camera_.Stop();
     SetCameraSwitch(s_.video, s_.events, true);
-    video_.videoPlaying = true;
+    video_.BeginItem();
     Size size = ReadCameraSize(s_.fs);
     camera_.Start(video_.VideoRect(), window_.get(), size.width, size.height);
     Emit("video-start", {{"name", "camera"}, {"width", size.width}, {"height", size.height}});
@@ -190,7 +192,7 @@ bool VideoArea::PlayFileOrStream(const AreaItem& item) {
     graph_.Stop();
     camera_.Stop();
     SetCameraSwitch(s_.video, s_.events, false);
-    video_.videoPlaying = true;
+    video_.BeginItem();
     // A path that does not resolve inside its volume is never opened.
     const std::string name = MediaName(item, s_.fs);
     const bool opened = !name.empty() && graph_.Open(name, window_.get());
@@ -209,6 +211,7 @@ bool VideoArea::PlayFileOrStream(const AreaItem& item) {
         video_.videoPlaying = false;
         return true;
     }
+    video_.TieItem(graph_.RunId());
     graph_.FitVideo(1.0);
     graph_.SetGraphVolume(GraphVolume(s_.volume.load()));
     graph_.SetWindowRect(window_.get(), destination_);

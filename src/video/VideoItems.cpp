@@ -40,7 +40,12 @@ std::string StreamAddress(const std::string& path) {
 }
 
 std::string MediaName(const AreaItem& item, const DeviceFs& fs) {
-    if (item.streamtype == stream_type::kNetwork) return StreamAddress(item.path);
+    if (item.streamtype == stream_type::kNetwork) {
+        std::string address = StreamAddress(item.path);
+        if (address.find("://") != std::string::npos) return address;
+        // No scheme: a file of the device like any other, never a name
+        // relative to wherever the player was started.
+    }
     auto host = fs.Resolve(item.path);
     return host ? host->string() : std::string();
 }

@@ -38,8 +38,9 @@ void SetVideoVolume(Player& player, int playerVolume);
 std::string StreamAddress(const std::string& path);
 
 // What MediaGraph::Open is given for a file or stream item: the stream
-// address, or the host path of the item's board path. Empty when a file's path
-// does not resolve to a place on its volume.
+// address, or the host path of the item's board path (a stream item without a
+// scheme is such a path too). Empty when a path does not resolve to a place
+// on its volume.
 std::string MediaName(const AreaItem& item, const DeviceFs& fs);
 
 // The camera capture size from "\nand\TVAreaSize.dat" ("720x576"); 0 x 0 when

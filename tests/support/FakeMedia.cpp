@@ -11,6 +11,7 @@ bool FakeMediaGraph::Open(const std::string& name, Window*) {
     if (std::find(failingNames.begin(), failingNames.end(), name) != failingNames.end())
         return false;
     held_ = true;
+    run_ = ++lastRun_;
     name_ = name;
     return true;
 }
@@ -39,6 +40,17 @@ bool FakeMediaGraph::Release() {
     std::lock_guard lock(mutex_);
     calls_.push_back("Release");
     return ReleaseLocked();
+}
+
+bool FakeMediaGraph::StopRun(uint64_t run) {
+    std::lock_guard lock(mutex_);
+    calls_.push_back("StopRun " + std::to_string(run));
+    return held_ && run == run_ && ReleaseLocked();
+}
+
+uint64_t FakeMediaGraph::RunId() const {
+    std::lock_guard lock(mutex_);
+    return held_ ? run_ : 0;
 }
 
 int64_t FakeMediaGraph::GetDurationSeconds() {
@@ -72,10 +84,14 @@ bool FakeMediaGraph::SetWindowRect(Window*, const EdgeRect& r) {
 }
 
 std::optional<GraphEvent> FakeMediaGraph::TakeEvent() {
-    std::lock_guard lock(mutex_);
-    if (events_.empty()) return std::nullopt;
-    GraphEvent event = events_.front();
-    events_.pop_front();
+    std::optional<GraphEvent> event;
+    {
+        std::lock_guard lock(mutex_);
+        if (events_.empty()) return std::nullopt;
+        event = events_.front();
+        events_.pop_front();
+    }
+    if (afterTakeEvent) afterTakeEvent();
     return event;
 }
 
@@ -91,7 +107,7 @@ Rect FakeMediaGraph::DestRect() const {
 
 void FakeMediaGraph::PostEvent(int code) {
     std::lock_guard lock(mutex_);
-    if (held_) events_.push_back({code, {}});
+    if (held_) events_.push_back({code, {}, run_});
 }
 
 std::vector<std::string> FakeMediaGraph::Calls() const {

@@ -3,6 +3,7 @@
 // were asked to do, for tests of the code that drives them.
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -23,6 +24,8 @@ public:
     bool Run() override;
     bool Stop() override;
     bool Release() override;
+    bool StopRun(uint64_t run) override;
+    uint64_t RunId() const override;
     int64_t GetDurationSeconds() override;
     bool SetGraphVolume(int32_t volume) override;
     bool FitVideo(double scale) override;
@@ -35,8 +38,12 @@ public:
     MediaStats Stats() const override { return {}; }
     bool WaitFramesShown(uint64_t, int64_t) override { return false; }
 
-    // Queues an event as a running graph would (kept only while one is held).
+    // Queues an event as a running graph would (kept only while one is held),
+    // tagged with the held run.
     void PostEvent(int code);
+    // Called, without the fake's lock, after TakeEvent has taken an event: a
+    // test puts here what other threads do before the taker acts on it.
+    std::function<void()> afterTakeEvent;
     // Every call as "Open name", "Run", "Stop", "Release", "Volume -4500",
     // "FitVideo 1", "WindowRect 0,0,1015,253", in order.
     std::vector<std::string> Calls() const;
@@ -51,6 +58,7 @@ private:
     std::vector<std::string> calls_;
     std::deque<GraphEvent> events_;
     bool held_ = false;
+    uint64_t run_ = 0, lastRun_ = 0;
     bool running_ = false;
     std::string name_;
     int32_t volume_ = 0;

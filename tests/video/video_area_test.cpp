@@ -17,6 +17,7 @@
 #include "support/FakeMedia.h"
 #include "support/TestMedia.h"
 #include "support/TestPlayer.h"
+#include "video/VideoItems.h"
 
 namespace led {
 namespace {
@@ -222,6 +223,20 @@ TEST_F(VideoAreaTest, EndOfStreamFromTheMainWindowEndsTheItemEarly) {
     EXPECT_EQ(Cycles(), 0) << "the second item still plays";
     EXPECT_EQ(StopProgram(*player, 1, false), 1);
     EXPECT_EQ(player->device.keepAliveHandover, 1) << "not the area's to give back";
+}
+
+TEST_F(VideoAreaTest, VideoWindowStaysUnderPictureLikeWindows) {
+    SetUpPlayer(100, true);
+    // A logo area's window, made before the video area starts under it.
+    auto logo = player->output.display->CreateWindow("picture window", {40, 10, 20, 20}, true);
+    logo->Paint()->FillAll(Colour{0x0000ff});
+    PutClip("clip.mp4");
+    graph->durations[Clip("clip.mp4")] = 100;
+    Start({File("\\Storage Card\\video\\clip.mp4")});
+    ASSERT_TRUE(Eventually([&] { return graph->Running(); }));
+    Surface raster = player->output.display->CaptureRaster();
+    EXPECT_EQ(test::CountPixels(raster, {40, 10, 20, 20}, Colour{0x0000ff}.ToPixel()), 20 * 20)
+        << "the logo stays over the video";
 }
 
 TEST_F(VideoAreaTest, CameraItemShowsUntilVideoPlayingIsCleared) {

@@ -55,6 +55,12 @@ TEST(VideoItemsTest, MediaNameResolvesFilesAndKeepsStreams) {
     item.streamtype = stream_type::kNetwork;
     item.path = "\\Storage Card\\video\\udp://127.0.0.1:5000";
     EXPECT_EQ(MediaName(item, player->fs), "udp://127.0.0.1:5000");
+    item.path = "\\Storage Card\\video\\clip.mp4";
+    EXPECT_EQ(MediaName(item, player->fs),
+              (dir.Path() / "Storage Card" / "video" / "Clip.MP4").string())
+        << "a stream without a scheme is a file of the device";
+    item.path = "video\\clip.mp4";
+    EXPECT_EQ(MediaName(item, player->fs), "") << "never relative to the working directory";
 }
 
 TEST(VideoItemsTest, CameraSizeFromTheAreaSizeFile) {

@@ -33,11 +33,14 @@ struct BusState {
     bool prerolled = false;
     bool failed = false;
     bool missingPlugin = false;
-    bool running = false;  // after a successful Open: errors become events
+    bool running = false;    // after a successful Open: errors become events
+    bool cancelled = false;  // a Stop or Release came while it was being opened
+    uint64_t run = 0;
     std::string error;
     std::deque<GraphEvent> events;
 
     void Push(GraphEvent event) {
+        event.run = run;
         if (events.size() >= kMaxPendingEvents) events.pop_front();
         events.push_back(std::move(event));
     }
@@ -189,7 +192,10 @@ public:
     ~GstMediaGraph() override { Release(); }
 
     bool Open(const std::string& name, Window* owner) override {
-        std::lock_guard lock(mutex_);
+        // The pipeline is built under the lock but readied without it: a
+        // stream may take seconds to send its first frame, and the volume
+        // schedule and the management handlers must not wait for that.
+        std::unique_lock lock(mutex_);
         ReleaseLocked();
         EnsureGstInitialized();
         note_.clear();
@@ -198,51 +204,64 @@ public:
         std::string uri = UriFor(name);
         if (uri.empty()) return false;
 
+        Attempt attempt;
         GstElement* playbin = gst_element_factory_make("playbin", nullptr);
         if (!playbin) {
             spdlog::error("media: the GStreamer element playbin is missing");
             return false;
         }
-        pipeline_.reset(GST_ELEMENT(gst_object_ref_sink(playbin)));
-        video_ = std::make_unique<VideoOutput>();
+        attempt.pipeline.reset(GST_ELEMENT(gst_object_ref_sink(playbin)));
+        attempt.video = std::make_unique<VideoOutput>();
         bool audioDiscarded = false;
         GstElement* audio = MakeAudioSink(audioDiscarded);
-        if (!video_->Element() || !audio) {
+        if (!attempt.video->Element() || !audio) {
             if (audio) gst_object_unref(gst_object_ref_sink(audio));
-            ReleaseLocked();
             return false;
         }
-        g_object_set(playbin, "uri", uri.c_str(), "video-sink", video_->Element(), "audio-sink",
-                     audio, "flags", kPlayFlags, nullptr);
+        g_object_set(playbin, "uri", uri.c_str(), "video-sink", attempt.video->Element(),
+                     "audio-sink", audio, "flags", kPlayFlags, nullptr);
         g_signal_connect(playbin, "element-setup", G_CALLBACK(OnElementSetup), nullptr);
-        auto bus = std::make_shared<BusState>();
+        attempt.bus = std::make_shared<BusState>();
+        attempt.bus->run = ++lastRun_;
         GstBus* gstBus = gst_element_get_bus(playbin);
-        gst_bus_set_sync_handler(gstBus, OnBusMessage, new std::shared_ptr<BusState>(bus),
+        gst_bus_set_sync_handler(gstBus, OnBusMessage, new std::shared_ptr<BusState>(attempt.bus),
                                  DeleteBusState);
         gst_object_unref(gstBus);
-        {
-            std::lock_guard busLock(busMutex_);
-            bus_ = bus;
-        }
-        owner_ = owner;
-        video_->Attach(owner, {});
+        attempt.video->Attach(owner, {});
+        opening_ = attempt.bus;
 
-        if (!Preroll(*bus, name)) {
-            ReleaseLocked();
+        lock.unlock();
+        bool prerolled = Preroll(attempt.pipeline.get(), *attempt.bus, name);
+        lock.lock();
+        // A Stop, a Release or another Open meanwhile has taken the opening away.
+        const bool cancelled = opening_ != attempt.bus;
+        if (!cancelled) opening_.reset();
+        if (!prerolled || cancelled) {
+            lock.unlock();
+            attempt.TearDown();
             return false;
         }
+
+        pipeline_ = std::move(attempt.pipeline);
+        video_ = std::move(attempt.video);
+        owner_ = owner;
+        run_ = attempt.bus->run;
+        {
+            std::lock_guard busLock(busMutex_);
+            bus_ = attempt.bus;
+        }
         gint audioStreams = 0, videoStreams = 0;
-        g_object_get(playbin, "n-audio", &audioStreams, "n-video", &videoStreams, nullptr);
+        g_object_get(pipeline_.get(), "n-audio", &audioStreams, "n-video", &videoStreams, nullptr);
         if (videoStreams > 0) ReadNativeSize();
         dest_ = native_.width > 0 ? Rect{0, 0, native_.width, native_.height} : Rect{};
         video_->Attach(owner, dest_);
         {
-            std::lock_guard busLock(bus->mutex);
-            if (bus->missingPlugin)
+            std::lock_guard busLock(bus_->mutex);
+            if (bus_->missingPlugin)
                 note_ = open_note::kUnsupportedStreams;
             else if (audioDiscarded && audioStreams > 0)
                 note_ = open_note::kAudioNotRendered;
-            bus->running = true;
+            bus_->running = true;
         }
         if (!note_.empty()) spdlog::debug("media: {}: {}", name, Trim(note_));
         return true;
@@ -262,6 +281,15 @@ public:
     bool Release() override {
         std::lock_guard lock(mutex_);
         return ReleaseLocked();
+    }
+    bool StopRun(uint64_t run) override {
+        std::lock_guard lock(mutex_);
+        if (!pipeline_ || run != run_) return false;
+        return ReleaseLocked();
+    }
+    uint64_t RunId() const override {
+        std::lock_guard lock(mutex_);
+        return pipeline_ ? run_ : 0;
     }
 
     int64_t GetDurationSeconds() override {
@@ -395,21 +423,27 @@ private:
     }
 
     // Brings the pipeline to PAUSED and waits until it holds its first frame
-    // (a live stream has none to hold and is ready at once).
-    bool Preroll(BusState& bus, const std::string& name) {
-        GstStateChangeReturn ret = gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+    // (a live stream has none to hold and is ready at once), or until the
+    // opening is cancelled.
+    static bool Preroll(GstElement* pipeline, BusState& bus, const std::string& name) {
+        GstStateChangeReturn ret = gst_element_set_state(pipeline, GST_STATE_PAUSED);
         std::unique_lock lock(bus.mutex);
         if (ret == GST_STATE_CHANGE_FAILURE && !bus.failed) {
             bus.failed = true;
             bus.error = "the pipeline cannot start";
         }
         if (ret == GST_STATE_CHANGE_ASYNC) {
-            if (!bus.changed.wait_for(lock, std::chrono::milliseconds(kPrerollTimeoutMs),
-                                      [&] { return bus.prerolled || bus.failed; }) &&
+            if (!bus.changed.wait_for(
+                    lock, std::chrono::milliseconds(kPrerollTimeoutMs),
+                    [&] { return bus.prerolled || bus.failed || bus.cancelled; }) &&
                 !bus.failed) {
                 bus.failed = true;
                 bus.error = "no data within " + std::to_string(kPrerollTimeoutMs) + " ms";
             }
+        }
+        if (bus.cancelled) {
+            spdlog::debug("media: opening \"{}\" was cancelled", name);
+            return false;
         }
         if (bus.failed) spdlog::info("media: cannot open \"{}\": {}", name, bus.error);
         return !bus.failed;
@@ -431,7 +465,16 @@ private:
     }
 
     bool ReleaseLocked() {
-        if (!pipeline_) return false;
+        bool cancelled = false;
+        if (opening_) {
+            // The opening thread sees this, tears its pipeline down and fails.
+            std::lock_guard busLock(opening_->mutex);
+            opening_->cancelled = true;
+            opening_->changed.notify_all();
+            cancelled = true;
+        }
+        opening_.reset();
+        if (!pipeline_) return cancelled;
         Rect painted;
         Window* owner = video_ ? video_->Detach(painted) : nullptr;
         gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
@@ -442,13 +485,33 @@ private:
         pipeline_.reset();
         video_.reset();
         owner_ = nullptr;
+        run_ = 0;
         HidePicture(owner, painted);
         return true;
     }
 
+    // A pipeline being opened: held by the opening thread alone, so that no
+    // lock is needed while it prerolls.
+    struct Attempt {
+        GstElementPtr pipeline;
+        std::unique_ptr<VideoOutput> video;
+        std::shared_ptr<BusState> bus;
+        void TearDown() {
+            Rect painted;
+            Window* owner = video ? video->Detach(painted) : nullptr;
+            if (pipeline) gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+            pipeline.reset();
+            video.reset();
+            HidePicture(owner, painted);
+        }
+    };
+
     const MediaConfig config_;
-    mutable std::mutex mutex_;  // every operation; held while opening
-    std::mutex busMutex_;       // bus_ alone, so events can be taken during an Open
+    mutable std::mutex mutex_;           // every operation; not held while a pipeline prerolls
+    std::mutex busMutex_;                // bus_ alone, so events can be taken during an Open
+    std::shared_ptr<BusState> opening_;  // the bus of a pipeline being readied
+    uint64_t lastRun_ = 0;
+    uint64_t run_ = 0;  // the run of the held pipeline
     GstElementPtr pipeline_;
     std::unique_ptr<VideoOutput> video_;
     std::shared_ptr<BusState> bus_;

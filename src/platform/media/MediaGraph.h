@@ -31,6 +31,9 @@ inline constexpr int kNeedRestart = 20;  // the graph lost its clock and must be
 struct GraphEvent {
     int code = 0;
     std::string detail;  // the error's text, for the log
+    // The run of the graph that raised it (see RunId): an event that is
+    // fetched late must not end the item that plays after it.
+    uint64_t run = 0;
 };
 
 // Rectangle with inclusive right and bottom edges, as the area thread gives it.
@@ -59,14 +62,22 @@ public:
     // Releases any held graph, then builds one for `name` (a file path, or an
     // address with a scheme such as "mms://", "http://", "rtsp://") and readies
     // it so that its duration and video size are known. True on success and on
-    // partial success (see Note()); on failure nothing is held.
+    // partial success (see Note()); on failure nothing is held. The readying
+    // (up to 10 s for a stream that sends nothing) holds off no other call: a
+    // Stop or Release meanwhile ends it and Open fails.
     virtual bool Open(const std::string& name, Window* owner) = 0;
     virtual bool Run() = 0;
-    // False when no graph is held. Otherwise stops it, hides the picture and
-    // releases everything, pending events included.
+    // False when no graph is held or being opened. Otherwise stops it, hides
+    // the picture and releases everything, pending events included.
     virtual bool Stop() = 0;
     // The same as Stop; used at the start of each Open.
     virtual bool Release() = 0;
+    // Stop, but only while the held graph is still the run `run`; false (and
+    // nothing touched) once another Open has followed it.
+    virtual bool StopRun(uint64_t run) = 0;
+    // Each successful Open starts a new run, numbered from 1; 0 when nothing
+    // is held.
+    virtual uint64_t RunId() const = 0;
     // Whole seconds, truncated; 0 when unknown (live streams) or nothing is held.
     virtual int64_t GetDurationSeconds() = 0;
     // Hundredths of a decibel: 0 is full volume, -10000 silent. False without a

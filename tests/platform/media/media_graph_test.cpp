@@ -1,6 +1,11 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "platform/display/Display.h"
@@ -167,11 +172,16 @@ TEST_F(MediaGraphTest, EndOfStreamIsEventOneAndEventsGoWithTheGraph) {
     EXPECT_EQ(graph->TakeEvent(), std::nullopt);
     ASSERT_TRUE(graph->Open(media.shortWebm.string(), nullptr));
     ASSERT_TRUE(graph->Run());
+    const uint64_t first = graph->RunId();
     auto event = WaitForEvent(*graph);
     ASSERT_TRUE(event);
     EXPECT_EQ(event->code, graph_event::kComplete);
+    EXPECT_EQ(event->run, first);
 
     ASSERT_TRUE(graph->Open(media.shortWebm.string(), nullptr));
+    EXPECT_GT(graph->RunId(), first) << "each open is a run of its own";
+    EXPECT_FALSE(graph->StopRun(first)) << "an earlier run's stop leaves this one";
+    EXPECT_TRUE(graph->IsHeld());
     ASSERT_TRUE(graph->Run());
     std::this_thread::sleep_for(std::chrono::seconds(1));  // well past its end
     ASSERT_TRUE(graph->Release());
@@ -201,6 +211,67 @@ TEST_F(MediaGraphTest, VolumeInHundredthsOfADecibel) {
     EXPECT_TRUE(graph->SetGraphVolume(-4500));
     EXPECT_TRUE(graph->SetGraphVolume(-10000));
     EXPECT_FALSE(graph->SetGraphVolume(100));
+}
+
+// A web server that takes connections and never answers: a stream from it
+// waits the whole preroll time for its first byte.
+class SilentServer {
+public:
+    SilentServer() {
+        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        listen(fd_, 4);
+        socklen_t length = sizeof addr;
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &length);
+        port_ = ntohs(addr.sin_port);
+    }
+    ~SilentServer() {
+        for (int fd : accepted_) close(fd);
+        close(fd_);
+    }
+    std::string Address() const {
+        return "http://127.0.0.1:" + std::to_string(port_) + "/clip.mp4";
+    }
+    // Waits (real time) until a client has connected.
+    bool WaitForClient(int seconds) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (std::chrono::steady_clock::now() < end) {
+            int fd = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd >= 0) {
+                accepted_.push_back(fd);
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+    std::vector<int> accepted_;
+};
+
+TEST_F(MediaGraphTest, OpeningAStreamHoldsOffNeitherVolumeNorStop) {
+    SilentServer server;
+    auto window = MakeWindow({40, 30});
+    std::atomic<bool> openReturned{false};
+    auto opened = std::async(std::launch::async, [&] {
+        bool ok = graph->Open(server.Address(), window);
+        openReturned = true;
+        return ok;
+    });
+    ASSERT_TRUE(server.WaitForClient(8)) << "the stream is being opened";
+    EXPECT_FALSE(graph->SetGraphVolume(-4500)) << "nothing is held yet";
+    EXPECT_FALSE(graph->IsHeld());
+    EXPECT_FALSE(openReturned) << "volume calls do not wait for the opening";
+    EXPECT_TRUE(graph->Stop()) << "a stop ends the opening";
+    EXPECT_FALSE(opened.get());
+    EXPECT_FALSE(graph->IsHeld());
+    EXPECT_EQ(graph->RunId(), 0u);
 }
 
 TEST_F(MediaGraphTest, BadInputsFailCleanly) {
