@@ -8,6 +8,7 @@
 #include "storage/SettingsFiles.h"
 #include "usb/UsbDisk.h"
 #include "video/MediaEvents.h"
+#include "video/VideoItems.h"
 
 namespace led {
 namespace {
@@ -25,11 +26,16 @@ void SuperviseThreads(Player& player) {
 void ChangeVolume(Player& player, int delta) {
     int volume = AdjustVolume(player.device.volume.load(), delta);
     player.device.volume = volume;
-    // The wave output takes volume x 65535 / 100; the mixer stand-in comes
-    // with the volume schedule.
     int wave = volume * 65535 / 100;
+    player.video.waveOut->SetWaveVolume(uint32_t(wave));
+    // The graphs follow the volume adjustment: a window of the volume
+    // schedule that holds now keeps its own level until it ends.
+    LocalTime now = player.clock.Now();
+    int adjustment = ScheduledVolume(player.fs, now.hour, now.minute, now.second, volume);
+    SetVideoVolume(player, adjustment);
     WriteVolume(player.fs, volume);
-    player.events.Emit("volume", {{"volume", volume}, {"wave", wave}});
+    player.events.Emit("volume",
+                       {{"volume", volume}, {"wave", wave}, {"graph", GraphVolume(adjustment)}});
 }
 
 void CountCycleMessage(Player& player, Layer layer, int64_t lParam) {

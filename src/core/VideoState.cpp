@@ -8,6 +8,7 @@ VideoState::VideoState(const Settings& settings) {
     osd.graph = MakeMediaGraph(config);
     camera = MakeCameraPreview(settings.cameraSource);
     cameraSwitch = OpenGpioLine(settings.gpioChip);
+    waveOut = OpenWaveMixer(settings.mixerElement);
 }
 
 }  // namespace led

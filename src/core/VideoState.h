@@ -1,7 +1,8 @@
 #pragma once
 // What the video areas share with the main window, the volume schedule, the
 // management handlers and the screen capture: one media graph per program
-// layer with its flags, the camera preview and the camera input switch.
+// layer with its flags, the camera preview, the camera input switch and the
+// wave output volume.
 
 #include <atomic>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <mutex>
 
 #include "core/LayerState.h"
+#include "platform/audio/WaveMixer.h"
 #include "platform/config/Settings.h"
 #include "platform/geometry.h"
 #include "platform/gpio/Gpio.h"
@@ -75,6 +77,8 @@ public:
     VideoLayer osd;
     std::unique_ptr<CameraPreview> camera;
     std::unique_ptr<GpioLine> cameraSwitch;
+    // The wave output volume, set with the graphs' volume.
+    std::unique_ptr<WaveMixer> waveOut;
 };
 
 }  // namespace led

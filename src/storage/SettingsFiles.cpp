@@ -58,7 +58,8 @@ std::array<uint8_t, 4> VersionBytes(const std::string& version) {
     size_t pos = 0;
     for (int i = 0; i < 4 && pos <= version.size(); ++i) {
         size_t dot = version.find('.', pos);
-        std::string part = version.substr(pos, dot == std::string::npos ? std::string::npos : dot - pos);
+        std::string part =
+            version.substr(pos, dot == std::string::npos ? std::string::npos : dot - pos);
         out[i] = uint8_t(std::atoi(part.c_str()));
         if (dot == std::string::npos) break;
         pos = dot + 1;
@@ -79,6 +80,21 @@ bool WriteVolume(const DeviceFs& fs, int volume) {
 }
 
 int AdjustVolume(int volume, int delta) { return std::clamp(volume + delta, 0, 100); }
+
+int ScheduledVolume(const DeviceFs& fs, int hour, int minute, int second, int fallback) {
+    constexpr size_t kRecord = 5, kRecords = 3;
+    auto bytes = fs.ReadFile(files::kAdjVolume, kRecord * kRecords);
+    if (!bytes) return fallback;
+    constexpr int kDay = 86400;
+    auto wrap = [](int seconds) { return seconds < 0 ? seconds + kDay : seconds; };
+    const int now = hour * 3600 + minute * 60 + second;
+    for (size_t at = 0; at + kRecord <= bytes->size(); at += kRecord) {
+        const uint8_t* r = bytes->data() + at;
+        const int begin = r[0] * 3600 + r[1] * 60, end = r[2] * 3600 + r[3] * 60;
+        if (wrap(end - begin) - wrap(now - begin) > 0) return int8_t(r[4]);
+    }
+    return fallback;
+}
 
 int ReadEmmcFailCount(const DeviceFs& fs) {
     auto bytes = fs.ReadFile(files::kEmmcFail, 1);

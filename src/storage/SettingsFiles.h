@@ -33,6 +33,12 @@ int ReadVolume(const DeviceFs& fs, int fallback);
 bool WriteVolume(const DeviceFs& fs, int volume);
 // Volume plus delta, clamped to 0..100.
 int AdjustVolume(int volume, int delta);
+// The volume adjustment of "\nand\table\adjvolume.dat" (up to three records
+// of begin hour, minute, end hour, minute, volume): the volume of the first
+// record whose window holds hour:minute:second (a window may cross midnight;
+// one that begins where it ends holds nothing); `fallback` when the file is
+// missing or no window holds the time.
+int ScheduledVolume(const DeviceFs& fs, int hour, int minute, int second, int fallback);
 
 // The restart counter of the Flash volume check.
 int ReadEmmcFailCount(const DeviceFs& fs);

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -5,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "core/WorkerThread.h"
 #include "storage/Files.h"
+#include "support/FakeMedia.h"
 #include "support/TestPlayer.h"
 
 namespace led {
@@ -33,6 +35,29 @@ TEST_F(MainWindowTest, VolumeKeysClampAndPersist) {
     EXPECT_EQ(player->fs.ReadText(files::kVolume), std::string(1, char(0)));
     Key(key::kVolumeUp);
     EXPECT_EQ(player->device.volume, 10);
+}
+
+TEST_F(MainWindowTest, VolumeKeysSetTheWaveOutputAndTheGraphs) {
+    player = test::MakeTestPlayer(dir.Path(), 1.0);  // 07:08:09 for the whole test
+    auto mixer = std::make_unique<test::FakeWaveMixer>();
+    auto graph = std::make_unique<test::FakeMediaGraph>();
+    auto* m = mixer.get();
+    auto* g = graph.get();
+    g->Open("clip.mp4", nullptr);
+    player->video.waveOut = std::move(mixer);
+    player->video.normal.graph = std::move(graph);
+
+    player->device.volume = 45;
+    Key(key::kVolumeUp);
+    EXPECT_EQ(g->Volume(), -4500) << "no adjustment: the new volume";
+    // 07:00 to 08:00 at 30; the later records are not reached.
+    const uint8_t schedule[] = {7, 0, 8, 0, 30, 0, 0, 23, 59, 80, 7, 0, 7, 0, 90};
+    ASSERT_TRUE(player->fs.WriteFile(files::kAdjVolume, schedule, sizeof schedule));
+    Key(key::kVolumeDown);
+    EXPECT_EQ(g->Volume(), -7000) << "the adjustment of the window that holds now";
+    EXPECT_EQ(player->device.volume, 45);
+    EXPECT_THAT(m->Volumes(), ::testing::ElementsAre(36044u, 29490u)) << "volume x 65535 / 100";
+    EXPECT_EQ(player->fs.ReadText(files::kVolume), std::string(1, char(45)));
 }
 
 TEST_F(MainWindowTest, ProgramKeysRequestNextAndPrevious) {

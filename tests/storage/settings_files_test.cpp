@@ -91,6 +91,16 @@ TEST_F(StorageTest, VolumeIsClampedAndStoredAsOneByte) {
     EXPECT_EQ(ReadVolume(fs, 100), 0);
 }
 
+TEST_F(StorageTest, VolumeAdjustmentWindowsMayCrossMidnight) {
+    EXPECT_EQ(ScheduledVolume(fs, 12, 0, 0, 77), 77) << "missing file";
+    // 22:00 to 06:00 at 20; then a window that holds nothing; a torn record.
+    Put(files::kAdjVolume, std::string("\x16\x00\x06\x00\x14\x09\x00\x09\x00\x63\x01", 11));
+    EXPECT_EQ(ScheduledVolume(fs, 23, 30, 0, 77), 20);
+    EXPECT_EQ(ScheduledVolume(fs, 5, 59, 59, 77), 20);
+    EXPECT_EQ(ScheduledVolume(fs, 6, 0, 0, 77), 77) << "the end is outside";
+    EXPECT_EQ(ScheduledVolume(fs, 9, 0, 0, 77), 77) << "begin equal to end holds nothing";
+}
+
 TEST_F(StorageTest, VersionIsFourBytes) {
     auto bytes = VersionBytes(kVersionString);
     EXPECT_EQ(bytes, (std::array<uint8_t, 4>{2, 3, 0, 1}));

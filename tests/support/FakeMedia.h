@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/audio/WaveMixer.h"
 #include "platform/media/CameraPreview.h"
 #include "platform/media/MediaGraph.h"
 
@@ -82,6 +83,24 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> calls_;
     bool running_ = false;
+};
+
+// Records every wave volume it is given.
+class FakeWaveMixer final : public WaveMixer {
+public:
+    bool SetWaveVolume(uint32_t volume) override {
+        std::lock_guard lock(mutex_);
+        volumes_.push_back(volume);
+        return true;
+    }
+    std::vector<uint32_t> Volumes() const {
+        std::lock_guard lock(mutex_);
+        return volumes_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<uint32_t> volumes_;
 };
 
 }  // namespace led::test

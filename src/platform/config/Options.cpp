@@ -103,7 +103,8 @@ std::vector<Option> MakeOptions() {
              "GPIO line of the camera switch as chip:line; empty means none. This build drives no "
              "GPIO hardware: the line's changes are logged."),
         Text("media.mixer-element", "", &Settings::mixerElement,
-             "ALSA mixer element for the wave output volume; empty means none."),
+             "ALSA mixer element of the default sound card (e.g. \"Master\", \"PCM\") that the "
+             "volume keys and schedule set; empty means none."),
     };
 }
 
