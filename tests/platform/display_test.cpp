@@ -1,9 +1,9 @@
+#include "platform/display/Display.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
-
-#include "platform/display/Display.h"
 
 namespace led {
 namespace {
@@ -12,10 +12,12 @@ class CountingBackend final : public DisplayBackend {
 public:
     const char* Name() const override { return "counting"; }
     bool Open(Size) override { return true; }
-    void Present(const Surface&, const std::vector<Rect>& damage) override {
+    void Present(const Surface& raster, const std::vector<Rect>& damage) override {
         for (const Rect& r : damage) presented += r.width * r.height;
+        if (!damage.empty()) lastShown = raster.Pixel(damage[0].x, damage[0].y);
     }
     std::atomic<long> presented{0};
+    std::atomic<uint32_t> lastShown{0};  // the first damaged pixel as last shown
 };
 
 TEST(DisplayTest, WindowsStackTopmostAboveMain) {
@@ -74,6 +76,36 @@ TEST(DisplayTest, ARunningCompositorShowsDamageButHeadlessWaitsUntilRead) {
     EXPECT_EQ(headless.ComposeCount(), 0u) << "no output device: frames are not copied";
     EXPECT_EQ(headless.CaptureRaster().Pixel(100, 50), 0x000031u) << "the last frame when read";
     EXPECT_EQ(headless.ComposeCount(), 1u);
+}
+
+TEST(DisplayTest, FullScreenWindowIsShownWithoutCopyingIntoTheRaster) {
+    auto backend = std::make_unique<CountingBackend>();
+    CountingBackend* counting = backend.get();
+    Display display(std::move(backend), {200, 100});
+    auto video = display.CreateWindow("video", {0, 0, 200, 100}, false);
+    const uint64_t copiedBefore = display.CopiedPixels();
+    for (int frame = 1; frame <= 5; ++frame) {
+        video->Paint()->FillAll(Colour::FromRgb(0, 0, frame));
+        display.ComposeNow();
+        EXPECT_EQ(counting->lastShown, uint32_t(frame)) << "each frame is shown";
+    }
+    EXPECT_EQ(display.CopiedPixels(), copiedBefore) << "no frame was copied";
+    EXPECT_EQ(display.CaptureRaster().Pixel(100, 50), 5u) << "the raster is right when read";
+
+    // A logo over the video: frames are composed again, logo on top.
+    auto logo = display.CreateWindow("logo", {10, 10, 20, 20}, true);
+    logo->Paint()->FillAll(Colour::FromRgb(0, 255, 0));
+    video->Paint()->FillAll(Colour::FromRgb(0, 0, 9));
+    display.ComposeNow();
+    EXPECT_EQ(counting->lastShown, 9u);
+    Surface raster = display.CaptureRaster();
+    EXPECT_EQ(raster.Pixel(15, 15), 0x00ff00u);
+    EXPECT_EQ(raster.Pixel(100, 50), 9u);
+    logo.reset();
+    video->Paint()->Fill({12, 12, 4, 4}, Colour::FromRgb(0, 0, 7));
+    display.ComposeNow();
+    EXPECT_EQ(display.CaptureRaster().Pixel(20, 20), 0x000009u) << "uncovered again";
+    EXPECT_EQ(display.CaptureRaster().Pixel(13, 13), 0x000007u);
 }
 
 TEST(DisplayTest, CanvasClipsEverythingToItsSurface) {

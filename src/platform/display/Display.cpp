@@ -108,25 +108,33 @@ void Display::Remove(Window* window) {
     Damage(frame);
 }
 
+namespace {
+
+// Adds a rectangle to a damage list, keeping the list short: merged into an
+// overlapping rectangle when possible, everything united past 16.
+void AddDamage(std::vector<Rect>& list, const Rect& r) {
+    for (Rect& d : list) {
+        if (!d.Intersected(r).IsEmpty() || d.United(r) == d) {
+            d = d.United(r);
+            return;
+        }
+    }
+    if (list.size() >= 16) {
+        Rect all = r;
+        for (const Rect& d : list) all = all.United(d);
+        list.assign(1, all);
+    } else {
+        list.push_back(r);
+    }
+}
+
+}  // namespace
+
 void Display::Damage(const Rect& rect) {
     Rect r = rect.Intersected(raster_.Bounds());
     if (r.IsEmpty()) return;
     std::lock_guard lock(mutex_);
-    // Keep the list short: merge into an overlapping rectangle when possible.
-    for (Rect& d : damage_) {
-        if (!d.Intersected(r).IsEmpty() || d.United(r) == d) {
-            d = d.United(r);
-            WakeCompositor();
-            return;
-        }
-    }
-    if (damage_.size() >= 16) {
-        Rect all = r;
-        for (const Rect& d : damage_) all = all.United(d);
-        damage_.assign(1, all);
-    } else {
-        damage_.push_back(r);
-    }
+    AddDamage(damage_, r);
     WakeCompositor();
 }
 
@@ -136,7 +144,32 @@ void Display::WakeCompositor() {
     if (backend_->ShowsEveryFrame()) wake_.notify_one();
 }
 
-void Display::ComposeLocked() {
+Window* Display::FullScreenWindowLocked() {
+    auto top =
+        std::find_if(windows_.rbegin(), windows_.rend(), [](Window* w) { return w->IsVisible(); });
+    if (top == windows_.rend()) return nullptr;
+    Window* w = *top;
+    std::lock_guard wlock(w->mutex_);
+    return w->frame_ == raster_.Bounds() && w->surface_.GetSize() == raster_.GetSize() ? w
+                                                                                       : nullptr;
+}
+
+void Display::ComposeLocked(bool intoRaster) {
+    if (!intoRaster) {
+        if (damage_.empty()) return;
+        // One window over the whole output (a full-screen video): the backend
+        // shows its surface as it is, and the raster catches up when read.
+        if (Window* full = FullScreenWindowLocked()) {
+            std::lock_guard wlock(full->mutex_);
+            backend_->Present(full->surface_, damage_);
+            for (const Rect& d : damage_) AddDamage(rasterBehind_, d);
+            damage_.clear();
+            composeCount_.fetch_add(1);
+            return;
+        }
+    }
+    for (const Rect& d : rasterBehind_) AddDamage(damage_, d);
+    rasterBehind_.clear();
     if (damage_.empty()) return;
     for (const Rect& d : damage_) {
         // Uncovered raster is black; skip the fill when a window covers it all.
@@ -154,6 +187,7 @@ void Display::ComposeLocked() {
             for (int row = 0; row < part.height; ++row)
                 std::memcpy(raster_.Row(part.y + row) + part.x, w->surface_.Row(sy + row) + sx,
                             size_t(part.width) * 4);
+            copiedPixels_.fetch_add(uint64_t(part.width) * part.height);
         }
     }
     backend_->Present(raster_, damage_);
@@ -163,12 +197,12 @@ void Display::ComposeLocked() {
 
 void Display::ComposeNow() {
     std::lock_guard lock(mutex_);
-    ComposeLocked();
+    ComposeLocked(false);
 }
 
 Surface Display::CaptureRaster() {
     std::lock_guard lock(mutex_);
-    ComposeLocked();
+    ComposeLocked(true);
     return raster_.Clone();
 }
 
@@ -185,7 +219,7 @@ void Display::CompositorLoop(KeyHandler onKey, std::promise<bool>* opened) {
         else
             wake_.wait(lock, [&] { return stopping_ || (composeOnDamage && !damage_.empty()); });
         if (stopping_) break;
-        if (composeOnDamage) ComposeLocked();
+        if (composeOnDamage) ComposeLocked(false);
         if (pollMs > 0 && onKey) {
             lock.unlock();
             backend_->PumpInput(onKey);

@@ -4,7 +4,8 @@
 // window reports damage; the compositor thread composes only damaged regions
 // into the raster and hands them to the backend. Nothing is composed while
 // nothing changes; without an output device (headless) nothing is composed
-// until the raster is read.
+// until the raster is read. While one window covers the whole output, the
+// backend is handed that window's surface instead, without the copy.
 
 #include <atomic>
 #include <condition_variable>
@@ -91,13 +92,21 @@ public:
     Surface CaptureRaster();
     // Counts compositions; lets tests and benchmarks see that idle means idle.
     uint64_t ComposeCount() const { return composeCount_.load(); }
+    // Pixels copied from windows into the raster so far. A window that covers
+    // the whole output is shown from its own surface and copied only when the
+    // raster is read.
+    uint64_t CopiedPixels() const { return copiedPixels_.load(); }
 
 private:
     friend class Window;
     void Remove(Window* window);
     void Restack(Window* window);
     void CompositorLoop(KeyHandler onKey, std::promise<bool>* opened);
-    void ComposeLocked();   // mutex_ held
+    // mutex_ held. `intoRaster`: the raster itself must be up to date (it is
+    // about to be read), not only what the backend shows.
+    void ComposeLocked(bool intoRaster);
+    // The topmost visible window when it covers exactly the whole raster.
+    Window* FullScreenWindowLocked();
     void WakeCompositor();  // mutex_ held
 
     std::unique_ptr<DisplayBackend> backend_;
@@ -105,10 +114,12 @@ private:
     std::condition_variable wake_;
     std::vector<Window*> windows_;  // bottom to top
     std::vector<Rect> damage_;
+    std::vector<Rect> rasterBehind_;  // presented from a window, not yet in raster_
     Surface raster_;
     std::thread thread_;
     bool stopping_ = false;
     std::atomic<uint64_t> composeCount_{0};
+    std::atomic<uint64_t> copiedPixels_{0};
 };
 
 }  // namespace led
