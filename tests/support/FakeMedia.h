@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/audio/WaveMixer.h"
+#include "platform/gpio/Gpio.h"
 #include "platform/media/CameraPreview.h"
 #include "platform/media/MediaGraph.h"
 
@@ -101,6 +102,30 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<uint32_t> volumes_;
+};
+
+// Records every level it is driven to.
+class FakeGpioLine final : public GpioLine {
+public:
+    const std::string& Name() const override { return name_; }
+    bool Set(bool high) override {
+        std::lock_guard lock(mutex_);
+        levels_.push_back(high ? 1 : 0);
+        return true;
+    }
+    int Level() const override {
+        std::lock_guard lock(mutex_);
+        return levels_.empty() ? -1 : levels_.back();
+    }
+    std::vector<int> Levels() const {
+        std::lock_guard lock(mutex_);
+        return levels_;
+    }
+
+private:
+    std::string name_ = "fake:0";
+    mutable std::mutex mutex_;
+    std::vector<int> levels_;
 };
 
 }  // namespace led::test

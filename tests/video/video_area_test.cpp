@@ -262,6 +262,27 @@ TEST_F(VideoAreaTest, CameraItemShowsUntilVideoPlayingIsCleared) {
     EXPECT_EQ(player->device.keepAliveHandover, 0);
 }
 
+TEST_F(VideoAreaTest, CameraSwitchLineIsLowOnlyWhileTheCameraShows) {
+    SetUpPlayer(100, true);
+    auto l = std::make_unique<test::FakeGpioLine>();
+    auto* line = l.get();
+    player->video.cameraSwitch = std::move(l);
+    PutClip("clip.mp4");
+    graph->durations[Clip("clip.mp4")] = 100;
+    AreaItem cameraItem;
+    cameraItem.streamtype = stream_type::kCamera;
+    Start({cameraItem, File("\\Storage Card\\video\\clip.mp4")});
+    ASSERT_TRUE(Eventually([&] { return camera->IsRunning(); }));
+    EXPECT_EQ(line->Level(), 0) << "low while the camera shows";
+    player->video.normal.videoPlaying = false;
+    ASSERT_TRUE(Eventually([&] { return graph->Running(); }));
+    EXPECT_EQ(line->Level(), 1) << "high while a file plays";
+    EXPECT_EQ(StopProgram(*player, 1, false), 1);
+    EXPECT_EQ(line->Level(), 1);
+    auto levels = line->Levels();
+    EXPECT_EQ(std::count(levels.begin(), levels.end(), 0), 1) << "driven low once";
+}
+
 TEST_F(VideoAreaTest, NothingToPlayCountsAsPlayedSoTheProgramIsNotHeld) {
     SetUpPlayer(100, true);
     player->playback.normal.requiredPlaytimes = 3;

@@ -100,8 +100,8 @@ std::vector<Option> MakeOptions() {
         Text("media.audio-sink", "", &Settings::audioSink,
              "GStreamer audio sink; empty uses autoaudiosink, or fakesink when there is no sound device."),
         Text("media.gpio-camera-switch", "", &Settings::gpioChip,
-             "GPIO line of the camera switch as chip:line; empty means none. This build drives no "
-             "GPIO hardware: the line's changes are logged."),
+             "GPIO line of the camera switch, as chip:offset (e.g. \"gpiochip0:17\") or a line name "
+             "from the board's device tree; empty means none (its changes are only logged)."),
         Text("media.mixer-element", "", &Settings::mixerElement,
              "ALSA mixer element of the default sound card (e.g. \"Master\", \"PCM\") that the "
              "volume keys and schedule set; empty means none."),
