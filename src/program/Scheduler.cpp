@@ -178,12 +178,14 @@ void RunSchedulerPass(Player& player, Layer layer, SchedulerState& s) {
     s.currentClass = program->schedule.priority;
     L.cycleMessageCount = 0;
     L.exitCounter = 0;
+    // Before the areas start: an area without items stores the required
+    // count as soon as it runs, and must store this program's.
+    if (program->waitfinish == 1) L.requiredPlaytimes = program->playtimes;
     if (!normal) SendOsdWindowCommand(player.ports, *program, player.screen.osdOffsetLine.load());
     StartProgram(player, program, layer);
     s.startTick = player.clock.Ticks();
     s.playtimeMs = int64_t(program->playtime) * 1000;
     s.waitfinish = program->waitfinish;
-    if (program->waitfinish == 1) L.requiredPlaytimes = program->playtimes;
     if (normal) {
         uint8_t byte = uint8_t(index);
         player.fs.WriteFile(files::kSaveCurProg, &byte, 1);

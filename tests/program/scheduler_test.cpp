@@ -134,6 +134,21 @@ TEST_F(SchedulerPassTest, ListReplacedWhilePlayingClampsTheStaleIndex) {
     EXPECT_EQ(Play(state, 5), "X");
 }
 
+// An area without items counts the required playtimes as played at once: it
+// must count the new program's, not the one played before.
+TEST_F(SchedulerPassTest, EmptyAreaCountsTheNewProgramsRequiredPlaytimes) {
+    ProgramRecord once = Program("A", 0, 100);
+    once.waitfinish = 1;
+    once.playtimes = 1;
+    ProgramRecord thrice = Program("B", 0, 100);
+    thrice.waitfinish = 1;
+    thrice.playtimes = 3;
+    thrice.areas[0].items.clear();
+    SetNormal({once, thrice});
+    SchedulerState state;
+    EXPECT_EQ(Play(state, 6).substr(0, 3), "BAB");
+}
+
 TEST_F(SchedulerPassTest, SaveFileResumesAndEmptyResumeFileMeansZero) {
     SetNormal({Program("A", 0, 100), Program("B", 0, 100), Program("C", 0, 100)});
     player->fs.WriteText(files::kSaveCurProg,
