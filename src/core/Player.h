@@ -53,6 +53,13 @@ public:
     void SetPrograms(std::shared_ptr<const ProgramLists> lists) {
         std::atomic_store(&programs_, std::move(lists));
     }
+    // Replaces the lists only if they are still `expected` (a snapshot taken
+    // earlier); false when someone published others in between.
+    bool ReplacePrograms(const std::shared_ptr<const ProgramLists>& expected,
+                         std::shared_ptr<const ProgramLists> lists) {
+        auto seen = expected;
+        return std::atomic_compare_exchange_strong(&programs_, &seen, std::move(lists));
+    }
 
     // Creates the output raster at the main window's size and starts composing.
     // False when the backend cannot open (the caller may fall back to headless).

@@ -46,14 +46,16 @@ void StopLayerForSwitch(Player& player, Layer layer) {
 }
 
 // A finished inserted program leaves the in-memory list; the file keeps it
-// until the next start-up removes it.
-void DropFromList(Player& player, Layer layer, int index) {
-    auto lists = player.Programs();
-    auto copy = std::make_shared<ProgramLists>(*lists);
+// until the next start-up removes it. The index belongs to the pass's
+// snapshot: when other lists were published meanwhile (a reread), nothing is
+// removed and false is returned, and the next pass decides on the new lists.
+bool DropFromList(Player& player, Layer layer, const std::shared_ptr<const ProgramLists>& snapshot,
+                  int index) {
+    auto copy = std::make_shared<ProgramLists>(*snapshot);
     auto& list = layer == Layer::Normal ? copy->normal : copy->osd;
-    if (index < 0 || index >= int(list.size())) return;
+    if (index < 0 || index >= int(list.size())) return true;
     list.erase(list.begin() + index);
-    player.SetPrograms(std::move(copy));
+    return player.ReplacePrograms(snapshot, std::move(copy));
 }
 
 std::optional<int> ReadIndexFile(Player& player, const char* path) {
@@ -133,7 +135,7 @@ void RunSchedulerPass(Player& player, Layer layer, SchedulerState& s) {
             ended();
     } else if (candidateClass == int(ProgramClass::Inserted)) {
         if (ended()) {
-            DropFromList(player, layer, L.currentIndex.load());
+            if (!DropFromList(player, layer, lists, L.currentIndex.load())) return;
             L.currentIndex = -1;
             s.currentClass = -1;
             L.programFinished = true;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "app/MainWindow.h"
@@ -132,6 +134,32 @@ TEST_F(SchedulerPassTest, ListReplacedWhilePlayingClampsTheStaleIndex) {
     SetNormal({Program("X", 0, 3)});  // index 1 now points past the list
     player->playback.hold.busy[0] = 0;
     EXPECT_EQ(Play(state, 5), "X");
+}
+
+// A pass works on the lists as it found them. When a reread publishes new
+// lists while the pass runs (here during its missing-storage message), the
+// finished inserted program is not removed from them by its old index.
+TEST_F(SchedulerPassTest, ListsRereadDuringAPassAreNotEditedByIt) {
+    SetNormal({Program("A", 0, 100), Program("I", 2, 5)});
+    SchedulerState state;
+    EXPECT_EQ(Play(state, 3), "I");
+    player->events.Open(dir / "events.jsonl");
+    std::filesystem::remove_all(dir.Path() / "Storage Card");
+    state.idle = 20;  // the next pass shows the message and pauses 10 s
+    std::thread pass([&] { RunSchedulerPass(*player, Layer::Normal, state); });
+    auto messageShown = [&] {
+        std::ifstream in(dir / "events.jsonl");
+        std::string text((std::istreambuf_iterator<char>(in)), {});
+        return text.find(R"("event":"message")") != std::string::npos;
+    };
+    for (int i = 0; i < 5000 && !messageShown(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(messageShown());
+    SetNormal({Program("X", 0, 100), Program("Y", 0, 100), Program("Z", 0, 100)});
+    pass.join();
+    auto lists = player->Programs();
+    ASSERT_EQ(lists->normal.size(), 3u) << "the reread lists lost a program";
+    EXPECT_EQ(lists->normal[1].idText, "Y");
 }
 
 // An area without items counts the required playtimes as played at once: it
