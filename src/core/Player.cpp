@@ -61,8 +61,8 @@ void Player::BeginShutdown() {
         shuttingDown_ = true;
     }
     sleepWake_.notify_all();
-    playback.normal.stopFlag = true;
-    playback.osd.stopFlag = true;
+    playback.normal.Run()->stopFlag = true;
+    playback.osd.Run()->stopFlag = true;
 }
 
 AreaServices Player::ForAreas() {

@@ -101,7 +101,7 @@ void RunSchedulerPass(Player& player, Layer layer, SchedulerState& s) {
 
     if (normal && !CheckStorageAndPrograms(player, s, n == 0)) return;
     if (player.playback.hold.Suspended()) {
-        for (auto& counter : L.completionCounters) counter = 0;
+        for (auto& counter : L.Run()->completionCounters) counter = 0;
         return;
     }
     if (player.playback.hold.Busy()) return;
@@ -179,7 +179,6 @@ void RunSchedulerPass(Player& player, Layer layer, SchedulerState& s) {
     L.areaCount = int32_t(program->areas.size());
     s.currentClass = program->schedule.priority;
     L.cycleMessageCount = 0;
-    L.exitCounter = 0;
     // Before the areas start: an area without items stores the required
     // count as soon as it runs, and must store this program's.
     if (program->waitfinish == 1) L.requiredPlaytimes = program->playtimes;

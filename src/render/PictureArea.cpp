@@ -38,7 +38,7 @@ public:
     // One item; false when the stop flag was seen.
     bool Play(const AreaContext& c, Window& window, const AreaItem& item) {
         const Clock& clock = c.services.clock;
-        const std::atomic<bool>& stop = c.state.stopFlag;
+        const std::atomic<bool>& stop = c.run->stopFlag;
         ImageResult loaded = LoadPictureFile(codec_, c.services.fs, item.path, background_);
         if (!loaded) {
             // Skipped without remain time; said once per file, not every cycle.

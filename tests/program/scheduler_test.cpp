@@ -118,10 +118,10 @@ TEST_F(SchedulerPassTest, HoldsSkipPassesAndSuspendResetsCounters) {
     EXPECT_EQ(Play(state, 2), "");
     player->playback.hold.busy[1] = 0;
     EXPECT_EQ(Play(state, 2), "B");
-    player->playback.normal.completionCounters[0] = 5;
+    player->playback.normal.Run()->completionCounters[0] = 5;
     player->playback.hold.suspend[0] = 1;
     Play(state, 1);
-    EXPECT_EQ(player->playback.normal.completionCounters[0], 0);
+    EXPECT_EQ(player->playback.normal.Run()->completionCounters[0], 0);
     player->playback.hold.suspend[0] = 0;
 }
 
