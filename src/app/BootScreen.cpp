@@ -86,6 +86,7 @@ void CheckRunModeStorage(Player& player) {
     if (!player.fs.VolumeExists("\\Storage Card 1_0\\")) {
         {
             SimsunFont font(player);
+            FillBlack(*player.output.mainWindow);  // not over the boot screen
             DrawMessageText(*player.output.mainWindow, 0, 0, 250, 20,
                             player.boot.chinese ? "请插SD卡" : "Insert SD card");
         }

@@ -132,12 +132,14 @@ void FirstStartOfInstallation(Player& player) {
 
 void LoadPlaylistAtStart(Player& player) {
     const StoragePaths& p = player.boot.paths;
-    RemoveInsertedPrograms(player, p.playlist);
     auto size = player.fs.FileSize(p.playlist);
     if (!size || *size < 41) {
         if (player.fs.CopyFile(p.backupPlaylist, p.playlist))
             spdlog::info("playlist restored from {}", p.backupPlaylist);
     }
+    // After the restore: the backup may hold inserted programs too, and they
+    // never survive a restart.
+    RemoveInsertedPrograms(player, p.playlist);
     ReadPlaylist(player, p.playlist);
     player.SleepOrStop(1000);
 }
@@ -186,7 +188,7 @@ bool StartUp(Player& player) {
     player.boot.runMode = DecideRunMode(fs);
     // 8-9
     LoadScreenTables(player);
-    if (auto pairs = fs.ReadFile(files::kSetSwitch)) SendSwitchSettings(player, *pairs);
+    if (auto pairs = fs.ReadFile(files::kSetSwitch)) SaveSwitchSettings(player, *pairs);
     // 10-11
     RemoveAllPrograms(player);
     if (auto up = fs.ReadFile(files::kUpPoint, 1); up && !up->empty() && (*up)[0] == '1')
