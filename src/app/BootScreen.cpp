@@ -55,14 +55,14 @@ void ShowBootScreen(Player& player) {
         DrawLine(player, 0, zh ? "LED全彩多媒体视频播放器启动中..." : "LED HD mediaPlayer boot...");
         DrawLine(player, 1, macLine);
         DrawLine(player, 2, ipLine);
-        DrawLine(player, 3, RunModeScreenName(player.boot.runMode, zh));
+        DrawLine(player, 3, RunModeScreenName(player.Storage()->runMode, zh));
     }
     player.events.Emit("boot-screen", {{"mac", macLine}, {"ip", ipLine}});
     player.SleepOrStop(5000);
 }
 
 void CheckRunModeStorage(Player& player) {
-    if (player.boot.runMode == RunMode::Flash) {
+    if (player.Storage()->runMode == RunMode::Flash) {
         if (player.fs.VolumeExists("\\Storage Card\\")) {
             player.fs.Remove(files::kEmmcFail);
             return;

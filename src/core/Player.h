@@ -33,6 +33,16 @@ namespace led {
 
 class WorkerThread;
 
+// Where the programs live and how the playlist is placed: the run mode, the
+// storage paths built from it and the player type. Replaced whole (start-up
+// decides them step by step; the management commands switch the run mode),
+// so a reader always holds one consistent choice.
+struct StorageSetup {
+    RunMode runMode = RunMode::Flash;
+    StoragePaths paths = BuildStoragePaths(RunMode::Flash);
+    PlayerType playerType;
+};
+
 class Player {
 public:
     // The display backend is given by the caller: tests pass a headless one.
@@ -47,6 +57,12 @@ public:
     bool SleepOrStop(int64_t milliseconds);
     bool ShuttingDown() const { return shuttingDown_.load(); }
     void BeginShutdown();
+
+    // The storage choice: an immutable snapshot, like the program lists.
+    std::shared_ptr<const StorageSetup> Storage() const { return std::atomic_load(&storage_); }
+    void SetStorage(std::shared_ptr<const StorageSetup> setup) {
+        std::atomic_store(&storage_, std::move(setup));
+    }
 
     // The program lists: an immutable snapshot replaced whole by the reader.
     std::shared_ptr<const ProgramLists> Programs() const { return std::atomic_load(&programs_); }
@@ -102,9 +118,6 @@ public:
     struct Boot {
         bool chinese = true;  // language flag: on-screen texts in their Chinese wording
         AdapterInfo adapter;
-        RunMode runMode = RunMode::Flash;
-        StoragePaths paths = BuildStoragePaths(RunMode::Flash);
-        PlayerType playerType;
         std::string playerName, serverHost;
         int serverPort = 0;
         explicit Boot(const DeviceFs& fs) : testLog(fs) {}
@@ -163,6 +176,7 @@ private:
     std::condition_variable sleepWake_;
     std::unique_ptr<DisplayBackend> backend_;
     std::shared_ptr<const ProgramLists> programs_ = std::make_shared<ProgramLists>();
+    std::shared_ptr<const StorageSetup> storage_ = std::make_shared<StorageSetup>();
 };
 
 }  // namespace led

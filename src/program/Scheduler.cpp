@@ -67,13 +67,13 @@ std::optional<int> ReadIndexFile(Player& player, const char* path) {
 // Steps 1-3 of the normal pass: storage and empty-list messages. False ends
 // the pass.
 bool CheckStorageAndPrograms(Player& player, SchedulerState& s, bool listEmpty) {
+    const RunMode runMode = player.Storage()->runMode;
     if (++s.idle > 20) {
-        if (player.boot.runMode == RunMode::Flash && !player.fs.VolumeExists("\\Storage Card\\")) {
+        if (runMode == RunMode::Flash && !player.fs.VolumeExists("\\Storage Card\\")) {
             ShowMessage(player, kFlashMissing);
             player.SleepOrStop(kFlashMissing.pauseMs);
             s.idle = 0;
-        } else if (player.boot.runMode == RunMode::SdCard &&
-                   !player.fs.VolumeExists("\\Storage Card 1_0\\")) {
+        } else if (runMode == RunMode::SdCard && !player.fs.VolumeExists("\\Storage Card 1_0\\")) {
             ShowMessage(player, kSdMissing);
             player.SleepOrStop(kSdMissing.pauseMs);
             s.idle = 0;
@@ -84,8 +84,7 @@ bool CheckStorageAndPrograms(Player& player, SchedulerState& s, bool listEmpty) 
         s.idle = 0;
         player.SleepOrStop(kNoPrograms.pauseMs);
     }
-    if (player.boot.runMode == RunMode::SdCard &&
-        !player.fs.IsDirectory("\\Storage Card 1_0\\xml\\"))
+    if (runMode == RunMode::SdCard && !player.fs.IsDirectory("\\Storage Card 1_0\\xml\\"))
         return false;
     return true;
 }

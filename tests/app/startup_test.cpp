@@ -169,7 +169,8 @@ TEST_F(StartupTest, InsertedProgramsAreRemovedFromARestoredPlaylist) {
 TEST_F(StartupTest, InsertSdCardClearsTheWindowFirst) {
     auto player = test::MakeTestPlayer(dir.Path(), 10000.0);
     test::OpenMainWindow(*player);
-    player->boot.runMode = RunMode::SdCard;
+    player->SetStorage(std::make_shared<const StorageSetup>(
+        StorageSetup{RunMode::SdCard, BuildStoragePaths(RunMode::SdCard), {}}));
     player->output.mainWindow->Paint()->FillAll(Colour{0x00ff00});  // the boot screen
     CheckRunModeStorage(*player);
     Surface raster = player->output.display->CaptureRaster();

@@ -190,5 +190,30 @@ TEST_F(SchedulerPassTest, SaveFileResumesAndEmptyResumeFileMeansZero) {
     EXPECT_EQ(player->fs.ReadText(files::kSaveCurProg), std::string(1, '\0'));
 }
 
+// The run mode and the storage paths built from it are read together: a
+// reader during a switch of the run mode sees the old pair or the new one.
+TEST(StorageSetupTest, AReaderSeesRunModeAndPathsOfOneChoice) {
+    test::TempDir dir;
+    auto player = test::MakeTestPlayer(dir.Path());
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 400000; ++i) {
+            RunMode mode = i % 2 ? RunMode::SdCard : RunMode::Flash;
+            player->SetStorage(std::make_shared<const StorageSetup>(
+                StorageSetup{mode, BuildStoragePaths(mode), {}}));
+        }
+        done = true;
+    });
+    int mixed = 0;
+    while (!done) {
+        auto storage = player->Storage();
+        RunMode mode = storage->runMode;
+        std::string video = storage->paths.video;
+        if (video != BuildStoragePaths(mode).video) ++mixed;
+    }
+    writer.join();
+    EXPECT_EQ(mixed, 0);
+}
+
 }  // namespace
 }  // namespace led
