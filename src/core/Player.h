@@ -4,6 +4,7 @@
 // run in one test process.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -32,6 +33,10 @@
 namespace led {
 
 class WorkerThread;
+
+// The exit status of a process whose player ended while an area thread still
+// ran (see ~Player).
+inline constexpr int kExitAreaThreadsRunning = 70;
 
 // Where the programs live and how the playlist is placed: the run mode, the
 // storage paths built from it and the player type. Replaced whole (start-up
@@ -168,6 +173,9 @@ public:
         WorkerThread* normalSchedulerThread = nullptr;
         WorkerThread* remoteWindowThread = nullptr;
         std::atomic<int> remoteWindowGeneration{0};
+        // How long (real time) the player waits at its end for the area
+        // threads and launchers: an effect frame, a media preroll (10 s).
+        std::chrono::milliseconds areaThreadsEndLimit{20000};
     } threads;
 
 private:

@@ -59,7 +59,7 @@ public:
         show.mode = EffectMode::Show;
         show.delay = delay;
         show.background = background_;
-        RunEffect(show, window, *picture, clock, stop);
+        RunEffect(show, window, *picture, clock, stop, &c.services.shuttingDown);
         if (c.StopRequested()) return false;
         if (entry != 42) DrawPlain(window, &*picture);
         if (c.layer == Layer::Normal) picture.reset();  // the window keeps what it shows
@@ -75,7 +75,7 @@ public:
             exit.delay = delay;
             exit.background = background_;
             exit.keepScreen = true;
-            RunEffect(exit, window, *picture, clock, stop);
+            RunEffect(exit, window, *picture, clock, stop, &c.services.shuttingDown);
         }
         return !c.StopRequested();
     }

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "program/ProgramControl.h"
 #include "storage/Files.h"
+#include "support/ImageFiles.h"
 #include "support/TestPlayer.h"
 
 namespace led {
@@ -16,6 +17,11 @@ std::atomic<bool> leftoverReleased{false};
 void RunLeftoverArea(const AreaContext& c) {
     while (!leftoverReleased && !c.services.shuttingDown) c.Sleep(10);
     c.StoreCycleCount(7);
+}
+
+// An area stuck in a call that watches neither the stop nor the shutdown.
+void RunStuckArea(const AreaContext&) {
+    for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
 }
 
 // A well-behaved area that takes a while to end once asked to.
@@ -148,6 +154,54 @@ TEST_F(ProgramControlTest, AThreadThatOutlivesItsStopCountsOnlyForItsOwnProgram)
         << "the leftover's cycles are not the new area's";
     EXPECT_EQ(StopProgram(*player, 1, false), 1);
     EXPECT_TRUE(slowEnderDone) << "the stop returned before the new area ended";
+}
+
+// The player going away ends even the effects that ignore the stop flag
+// within a frame: a slow one would otherwise outlive the player's state.
+TEST(ProgramShutdownTest, AnEffectThatIgnoresTheStopEndsWhenThePlayerGoesAway) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "nand" / "table");
+    std::filesystem::create_directories(dir.Path() / "Storage Card" / "video");
+    test::WriteBytes(dir.Path() / "Storage Card" / "video" / "p.bmp",
+                     test::MakeBmp(test::PatternPicture(1000, 250), {}));
+    auto player = test::MakeTestPlayer(dir.Path(), 1.0);
+    test::OpenMainWindow(*player, {1000, 250});
+    auto program = std::make_shared<ProgramRecord>();
+    AreaRecord area;
+    area.type = area_type::kPicture;
+    area.right = 999, area.bottom = 249;
+    AreaItem item;
+    item.path = "\\Storage Card\\video\\p.bmp";
+    item.effectIn = 43;      // runs to its end whatever the stop flag says
+    item.movespeedIn = 100;  // 198 ms a frame: minutes for the whole effect
+    area.items.push_back(item);
+    program->areas.push_back(area);
+    StartProgram(*player, program, Layer::Normal);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // into the effect
+    player->BeginShutdown();
+    EXPECT_TRUE(player->playback.areaThreads.WaitAllEnded(std::chrono::seconds(10)));
+}
+
+// The player never frees what an area thread still uses: when one does not
+// end, the process ends without tearing the player down.
+TEST(ProgramShutdownDeathTest, AnAreaThreadThatNeverEndsEndsTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            test::TempDir dir;
+            std::filesystem::create_directories(dir.Path() / "nand" / "table");
+            auto player = test::MakeTestPlayer(dir.Path(), 100.0);
+            player->threads.areaThreadsEndLimit = std::chrono::milliseconds(500);
+            player->areaBodies.Register({93, "stuck", RunStuckArea, RunStuckArea});
+            auto program = std::make_shared<ProgramRecord>();
+            AreaRecord stuck;
+            stuck.type = 93;
+            program->areas.push_back(stuck);
+            StartProgram(*player, program, Layer::Normal);
+            player.reset();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(kExitAreaThreadsRunning), "");
 }
 
 }  // namespace
