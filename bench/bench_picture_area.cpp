@@ -92,7 +92,7 @@ double PeakOfOnePass(const DeviceRoot& root, int count) {
 
     ResetPeakRss();
     StartProgram(player, program, Layer::Normal);
-    while (player.playback.normal.completionCounters[0].load() < 1)
+    while (player.playback.normal.Run()->completionCounters[0].load() < 1)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const double peak = PeakRssMb();
     StopProgram(player, 1, false);

@@ -89,19 +89,19 @@ void BM_StopDuringRemainWait(benchmark::State& state) {
                          }};
     std::vector<double> latencies;
     for (auto _ : state) {
-        player.playback.normal.stopFlag = false;
+        auto run = std::make_shared<ProgramRun>();
         std::atomic<bool> ended{false};
         std::chrono::steady_clock::time_point endedAt;
         std::thread area([&] {
-            AreaContext c{player.ForAreas(), Layer::Normal, player.playback.normal, program,
-                          program->areas[0]};
+            AreaContext c{player.ForAreas(), Layer::Normal, player.playback.normal,
+                          program,           run,           program->areas[0]};
             RunPictureLikeArea(c, body);
             endedAt = std::chrono::steady_clock::now();
             ended = true;
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(30));  // into the remain wait
         auto asked = std::chrono::steady_clock::now();
-        player.playback.normal.stopFlag = true;
+        run->stopFlag = true;
         area.join();
         latencies.push_back(std::chrono::duration<double, std::milli>(endedAt - asked).count());
     }

@@ -55,14 +55,14 @@ void ShowBootScreen(Player& player) {
         DrawLine(player, 0, zh ? "LED全彩多媒体视频播放器启动中..." : "LED HD mediaPlayer boot...");
         DrawLine(player, 1, macLine);
         DrawLine(player, 2, ipLine);
-        DrawLine(player, 3, RunModeScreenName(player.boot.runMode, zh));
+        DrawLine(player, 3, RunModeScreenName(player.Storage()->runMode, zh));
     }
     player.events.Emit("boot-screen", {{"mac", macLine}, {"ip", ipLine}});
     player.SleepOrStop(5000);
 }
 
 void CheckRunModeStorage(Player& player) {
-    if (player.boot.runMode == RunMode::Flash) {
+    if (player.Storage()->runMode == RunMode::Flash) {
         if (player.fs.VolumeExists("\\Storage Card\\")) {
             player.fs.Remove(files::kEmmcFail);
             return;
@@ -86,6 +86,7 @@ void CheckRunModeStorage(Player& player) {
     if (!player.fs.VolumeExists("\\Storage Card 1_0\\")) {
         {
             SimsunFont font(player);
+            FillBlack(*player.output.mainWindow);  // not over the boot screen
             DrawMessageText(*player.output.mainWindow, 0, 0, 250, 20,
                             player.boot.chinese ? "请插SD卡" : "Insert SD card");
         }

@@ -115,7 +115,7 @@ bool CreateMainWindow(Player& player) {
 
 void RemoveAllPrograms(Player& player) {
     if (!player.fs.Exists(files::kRemoveAll) && !player.fs.Exists(files::kRemoveAllHdd)) return;
-    player.fs.Remove(BuildStoragePaths(player.boot.runMode).playlist);
+    player.fs.Remove(player.Storage()->paths.playlist);
     player.fs.Remove(files::kRemoveAll);
     player.fs.Remove(files::kRemoveAllHdd);
     spdlog::info("removeallfile: playlist deleted");
@@ -131,13 +131,16 @@ void FirstStartOfInstallation(Player& player) {
 }
 
 void LoadPlaylistAtStart(Player& player) {
-    const StoragePaths& p = player.boot.paths;
-    RemoveInsertedPrograms(player, p.playlist);
+    const auto storage = player.Storage();
+    const StoragePaths& p = storage->paths;
     auto size = player.fs.FileSize(p.playlist);
     if (!size || *size < 41) {
         if (player.fs.CopyFile(p.backupPlaylist, p.playlist))
             spdlog::info("playlist restored from {}", p.backupPlaylist);
     }
+    // After the restore: the backup may hold inserted programs too, and they
+    // never survive a restart.
+    RemoveInsertedPrograms(player, p.playlist);
     ReadPlaylist(player, p.playlist);
     player.SleepOrStop(1000);
 }
@@ -183,25 +186,29 @@ bool StartUp(Player& player) {
         Fonts::AddFontFile(msyh->string());
     // 6-7
     player.boot.testLog.Enable(fs.Exists(files::kTestLogSwitch));
-    player.boot.runMode = DecideRunMode(fs);
+    // The storage choice is published as each part of it is known.
+    StorageSetup storage;
+    storage.runMode = DecideRunMode(fs);
+    storage.paths = BuildStoragePaths(storage.runMode);
+    player.SetStorage(std::make_shared<const StorageSetup>(storage));
     // 8-9
     LoadScreenTables(player);
-    if (auto pairs = fs.ReadFile(files::kSetSwitch)) SendSwitchSettings(player, *pairs);
+    if (auto pairs = fs.ReadFile(files::kSetSwitch)) SaveSwitchSettings(player, *pairs);
     // 10-11
     RemoveAllPrograms(player);
     if (auto up = fs.ReadFile(files::kUpPoint, 1); up && !up->empty() && (*up)[0] == '1')
         player.device.upPointFlag = false;
     // 12-14
-    player.boot.paths = BuildStoragePaths(player.boot.runMode);
-    CreateStandardDirectories(fs, player.boot.paths);
+    CreateStandardDirectories(fs, storage.paths);
     fs.Remove(files::kChannel);
     FirstStartOfInstallation(player);
     // 15-16
     OpenCardLink(player);
-    player.boot.playerType = ParsePlayerType(ReadBoardModel(player), player.boot.chinese);
-    player.events.Emit("player-type", {{"type", player.boot.playerType.text},
-                                       {"width", player.boot.playerType.rasterBounds.width},
-                                       {"height", player.boot.playerType.rasterBounds.height}});
+    storage.playerType = ParsePlayerType(ReadBoardModel(player), player.boot.chinese);
+    player.SetStorage(std::make_shared<const StorageSetup>(storage));
+    player.events.Emit("player-type", {{"type", storage.playerType.text},
+                                       {"width", storage.playerType.rasterBounds.width},
+                                       {"height", storage.playerType.rasterBounds.height}});
     // 17
     if (fs.Exists(files::kPointEnable)) SendPointEnable(player);
     // 18
@@ -232,7 +239,7 @@ bool StartUp(Player& player) {
     // 27
     player.boot.testLog.Append(files::kRebootRec, "board boot staring ...", player.clock.Now());
     player.events.Emit("started",
-                       {{"runMode", player.boot.runMode == RunMode::Flash ? "flash" : "sd"}});
+                       {{"runMode", storage.runMode == RunMode::Flash ? "flash" : "sd"}});
     NotifySupervisor("READY=1");
     return true;
 }

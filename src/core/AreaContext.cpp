@@ -10,7 +10,7 @@
 namespace led {
 
 bool AreaContext::StopRequested() const {
-    return state.stopFlag.load() || services.shuttingDown.load();
+    return run->stopFlag.load() || services.shuttingDown.load();
 }
 
 int AreaContext::AreaIndex() const { return std::clamp(area.id, 0, kMaxAreas - 1); }
@@ -30,7 +30,7 @@ int64_t AreaContext::WaitOrStop(int64_t milliseconds) const {
 }
 
 void AreaContext::StoreCycleCount(int32_t count) const {
-    state.completionCounters[AreaIndex()] = count;
+    run->completionCounters[AreaIndex()] = count;
     services.events.Emit("area-cycle",
                          {{"layer", LayerName(layer)}, {"area", AreaIndex()}, {"count", count}});
 }

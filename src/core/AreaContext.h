@@ -42,10 +42,12 @@ struct AreaContext {
     // Holding the record keeps it unchanged even if this thread outlives a
     // stop that gave up and the slot is replaced.
     std::shared_ptr<const ProgramRecord> program;
+    // This start's stop flag and counters, never a later start's.
+    std::shared_ptr<ProgramRun> run;
     const AreaRecord& area;
 
     bool StopRequested() const;
-    // The interruptible remain wait: 20 ms steps until the layer's stop flag
+    // The interruptible remain wait: 20 ms steps until the run's stop flag
     // is set or the time has passed. Returns the last tick read.
     int64_t WaitOrStop(int64_t milliseconds) const;
     // Stores the cycle count in the area's completion counter and logs it.

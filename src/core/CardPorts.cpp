@@ -20,4 +20,16 @@ CardPorts::CardPorts(const Settings& settings, const Clock& c, EventLog& e)
       clock(c),
       events(e) {}
 
+void CardPorts::SaveRelaySwitches(std::vector<std::pair<int, int>> switches) {
+    std::lock_guard lock(switchesMutex_);
+    savedSwitches_ = std::move(switches);
+}
+
+std::vector<std::pair<int, int>> CardPorts::TakeRelaySwitches() {
+    std::lock_guard lock(switchesMutex_);
+    if (switchesTaken_) return {};
+    switchesTaken_ = true;
+    return std::move(savedSwitches_);
+}
+
 }  // namespace led

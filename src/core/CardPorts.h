@@ -7,6 +7,9 @@
 
 #include <array>
 #include <atomic>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "platform/serial/SerialPort.h"
 
@@ -33,14 +36,25 @@ public:
     // 0: auxPort at 115200 with relays and sensors; 1: auxPort at 9600 taking
     // the binary brightness packet only; other: auxPort stays closed.
     const int auxPortMode;
-    // Set by the sensor polling after each answered poll, cleared after each
-    // unanswered one; relays are only switched while it is set.
+    // Set by each answered sensor poll, cleared by each unanswered one;
+    // relays are only switched while it is set.
     std::atomic<bool> auxBoardOnline{false};
     // The last state asked for each relay (0..3), sent or not.
     std::array<std::atomic<int>, 4> relayStates{};
 
+    // The relay switches saved for start-up (index, state), sent once at the
+    // board's first answered poll.
+    void SaveRelaySwitches(std::vector<std::pair<int, int>> switches);
+    // The saved switches, the first time only; empty afterwards.
+    std::vector<std::pair<int, int>> TakeRelaySwitches();
+
     const Clock& clock;
     EventLog& events;
+
+private:
+    std::mutex switchesMutex_;
+    std::vector<std::pair<int, int>> savedSwitches_;
+    bool switchesTaken_ = false;
 };
 
 }  // namespace led

@@ -2,6 +2,8 @@
 
 #include <spdlog/spdlog.h>
 
+#include <cstdlib>
+
 #include "core/WorkerThread.h"
 #include "platform/display/Display.h"
 
@@ -49,8 +51,15 @@ bool Player::OpenDisplay(Size raster, KeyHandler onKey) {
 Player::~Player() {
     BeginShutdown();
     for (auto& w : threads.workers) w->Join();
-    // Area threads see the raised stop flags within one effect frame.
-    playback.areaThreads.WaitAllEnded(std::chrono::seconds(10));
+    // Area threads and launchers see the shutdown within an effect frame or
+    // a media preroll. One still running after that uses what the members
+    // free: the process ends instead, leaving them in place.
+    if (!playback.areaThreads.WaitAllEnded(threads.areaThreadsEndLimit)) {
+        spdlog::critical("{} area thread(s) still running at the player's end; ending the process",
+                         playback.areaThreads.Live());
+        spdlog::default_logger()->flush();
+        std::_Exit(kExitAreaThreadsRunning);
+    }
     output.mainWindow.reset();
     if (output.display) output.display->Stop();
 }
@@ -61,8 +70,8 @@ void Player::BeginShutdown() {
         shuttingDown_ = true;
     }
     sleepWake_.notify_all();
-    playback.normal.stopFlag = true;
-    playback.osd.stopFlag = true;
+    playback.normal.Run()->stopFlag = true;
+    playback.osd.Run()->stopFlag = true;
 }
 
 AreaServices Player::ForAreas() {

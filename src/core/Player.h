@@ -4,6 +4,7 @@
 // run in one test process.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -33,6 +34,20 @@ namespace led {
 
 class WorkerThread;
 
+// The exit status of a process whose player ended while an area thread still
+// ran (see ~Player).
+inline constexpr int kExitAreaThreadsRunning = 70;
+
+// Where the programs live and how the playlist is placed: the run mode, the
+// storage paths built from it and the player type. Replaced whole (start-up
+// decides them step by step; the management commands switch the run mode),
+// so a reader always holds one consistent choice.
+struct StorageSetup {
+    RunMode runMode = RunMode::Flash;
+    StoragePaths paths = BuildStoragePaths(RunMode::Flash);
+    PlayerType playerType;
+};
+
 class Player {
 public:
     // The display backend is given by the caller: tests pass a headless one.
@@ -48,10 +63,23 @@ public:
     bool ShuttingDown() const { return shuttingDown_.load(); }
     void BeginShutdown();
 
+    // The storage choice: an immutable snapshot, like the program lists.
+    std::shared_ptr<const StorageSetup> Storage() const { return std::atomic_load(&storage_); }
+    void SetStorage(std::shared_ptr<const StorageSetup> setup) {
+        std::atomic_store(&storage_, std::move(setup));
+    }
+
     // The program lists: an immutable snapshot replaced whole by the reader.
     std::shared_ptr<const ProgramLists> Programs() const { return std::atomic_load(&programs_); }
     void SetPrograms(std::shared_ptr<const ProgramLists> lists) {
         std::atomic_store(&programs_, std::move(lists));
+    }
+    // Replaces the lists only if they are still `expected` (a snapshot taken
+    // earlier); false when someone published others in between.
+    bool ReplacePrograms(const std::shared_ptr<const ProgramLists>& expected,
+                         std::shared_ptr<const ProgramLists> lists) {
+        auto seen = expected;
+        return std::atomic_compare_exchange_strong(&programs_, &seen, std::move(lists));
     }
 
     // Creates the output raster at the main window's size and starts composing.
@@ -95,9 +123,6 @@ public:
     struct Boot {
         bool chinese = true;  // language flag: on-screen texts in their Chinese wording
         AdapterInfo adapter;
-        RunMode runMode = RunMode::Flash;
-        StoragePaths paths = BuildStoragePaths(RunMode::Flash);
-        PlayerType playerType;
         std::string playerName, serverHost;
         int serverPort = 0;
         explicit Boot(const DeviceFs& fs) : testLog(fs) {}
@@ -148,6 +173,9 @@ public:
         WorkerThread* normalSchedulerThread = nullptr;
         WorkerThread* remoteWindowThread = nullptr;
         std::atomic<int> remoteWindowGeneration{0};
+        // How long (real time) the player waits at its end for the area
+        // threads and launchers: an effect frame, a media preroll (10 s).
+        std::chrono::milliseconds areaThreadsEndLimit{20000};
     } threads;
 
 private:
@@ -156,6 +184,7 @@ private:
     std::condition_variable sleepWake_;
     std::unique_ptr<DisplayBackend> backend_;
     std::shared_ptr<const ProgramLists> programs_ = std::make_shared<ProgramLists>();
+    std::shared_ptr<const StorageSetup> storage_ = std::make_shared<StorageSetup>();
 };
 
 }  // namespace led

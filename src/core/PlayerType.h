@@ -12,8 +12,12 @@ struct PlayerType {
     std::string text = "hardware erro";  // "J7-L", "J6-C", ... or "hardware erro"
     Size rasterBounds{1920, 1080};
     bool known = false;
-    // "J6-C" places OSD areas 1024 pixels to the right instead of below the screen.
-    bool ShiftsOsdRight() const { return text == "J6-C"; }
+    // "J6-C" places OSD areas 1024 pixels to the right instead of below the
+    // screen. Any case: the type may come from a playlist or a command line.
+    bool ShiftsOsdRight() const {
+        return text.size() == 4 && (text[0] == 'J' || text[0] == 'j') && text[1] == '6' &&
+               text[2] == '-' && (text[3] == 'C' || text[3] == 'c');
+    }
 };
 
 }  // namespace led

@@ -4,10 +4,12 @@
 // and by program starts (the remote window), and joined when the player shuts
 // down. Start and Join may race (a launcher restarting the remote window while
 // the player shuts down): both take the lock, and after Join the thread is
-// never started again.
+// never started again. Nobody waits for a running body under the lock: a new
+// run reaps the run before it, so a restart returns at once.
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -25,10 +27,15 @@ public:
     WorkerThread& operator=(const WorkerThread&) = delete;
 
     const std::string& Name() const { return name_; }
-    // Reaps an ended run first; does nothing once joined.
-    void Start();
-    // The board's "exit code is still STILL_ACTIVE".
-    bool IsRunning() const { return running_.load(); }
+    // Starts a new run of the body; does nothing once joined. A run still
+    // going is not waited for here: the new run waits for it to end before
+    // its body starts, so the old body must notice that it was replaced.
+    void Start() { StartWith(body_); }
+    // The same with another body for this run (the remote window is given
+    // the generation it belongs to).
+    void StartWith(Body body);
+    // The board's "exit code is still STILL_ACTIVE", for the latest run.
+    bool IsRunning() const;
     int Starts() const { return starts_.load(); }
     // Final: waits for the running body to end and refuses later starts.
     void Join();
@@ -37,10 +44,10 @@ private:
     std::string name_;
     int priority_;
     Body body_;
-    std::mutex mutex_;  // guards thread_ and joined_
-    std::thread thread_;
+    mutable std::mutex mutex_;  // guards thread_, joined_ and running_
+    std::thread thread_;        // the latest run; it joins the one before
     bool joined_ = false;
-    std::atomic<bool> running_{false};
+    std::shared_ptr<std::atomic<bool>> running_;  // the latest run's
     std::atomic<int> starts_{0};
 };
 

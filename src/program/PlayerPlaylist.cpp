@@ -8,10 +8,11 @@
 namespace led {
 
 int ReadPlaylist(Player& player, const std::string& boardPath) {
+    const auto storage = player.Storage();
     PlaylistEnvironment env{
         .fs = player.fs,
-        .videoDirectory = player.boot.paths.video,
-        .playerType = player.boot.playerType,
+        .videoDirectory = storage->paths.video,
+        .playerType = storage->playerType,
         .display =
             player.output.display ? player.output.display->RasterSize() : player.output.windowSize,
         .today = player.clock.Now(),

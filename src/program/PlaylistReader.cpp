@@ -19,8 +19,6 @@ using xml::Find;
 
 constexpr int kNoTop = 99999;
 
-bool PlacesOsdRight(const PlayerType& type) { return type.text == "J6-C" || type.text == "J6-c"; }
-
 // Splits "a<sep>b<sep>c" into three numbers; missing parts are 0.
 std::array<int32_t, 3> ThreeNumbers(const char* text, char separator) {
     std::array<int32_t, 3> parts{};
@@ -165,7 +163,7 @@ private:
             // are not moved into the OSD region here.
             if (a.type != area_type::kVideo && a.type != area_type::kAnimate) {
                 a.osdRect = a.originalRect = {a.left, a.top, a.right, a.bottom};
-                if (!PlacesOsdRight(env_.playerType)) {
+                if (!env_.playerType.ShiftsOsdRight()) {
                     a.top = xml::Saturate(int64_t(a.top) + osdOffsetLine_);
                     a.bottom = xml::Saturate(int64_t(a.bottom) + osdOffsetLine_);
                 }
@@ -197,7 +195,7 @@ private:
         // Place the program's areas in the OSD region: below the screen, its
         // top area starting at the OSD offset line, or 1024 pixels to the right.
         for (AreaRecord& a : areas) {
-            if (PlacesOsdRight(env_.playerType)) {
+            if (env_.playerType.ShiftsOsdRight()) {
                 a.left = xml::Saturate(int64_t(a.left) + 1024);
                 a.right = xml::Saturate(int64_t(a.right) + 1024);
             } else {

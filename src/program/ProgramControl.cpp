@@ -15,12 +15,13 @@ namespace {
 
 // Every path out of an area thread passes here exactly once.
 void RunAreaThread(Player& player, Layer layer, std::shared_ptr<const ProgramRecord> program,
-                   size_t areaIndex, AreaBodyChoice choice) {
+                   std::shared_ptr<ProgramRun> run, size_t areaIndex, AreaBodyChoice choice) {
     SetCurrentThreadName(choice.name);
     SetCurrentThreadPriority(choice.priority);
     LayerState& state = player.LayerOf(layer);
     {
-        AreaContext context{player.ForAreas(), layer, state, program, program->areas[areaIndex]};
+        AreaContext context{player.ForAreas(), layer, state,
+                            program,           run,   program->areas[areaIndex]};
         try {
             choice.body(context);
         } catch (const std::exception& e) {
@@ -28,17 +29,18 @@ void RunAreaThread(Player& player, Layer layer, std::shared_ptr<const ProgramRec
                           e.what());
         }
     }
-    state.exitCounter.fetch_add(1);
+    run->exitCounter.fetch_add(1);
     player.clock.Sleep(1);
     player.playback.areaThreads.Ended();
 }
 
-void Launch(Player& player, std::shared_ptr<const ProgramRecord> program, Layer layer) {
+void Launch(Player& player, std::shared_ptr<const ProgramRecord> program,
+            std::shared_ptr<ProgramRun> run, Layer layer) {
     for (size_t i = 0; i < program->areas.size(); ++i) {
         AreaBodyChoice choice = player.areaBodies.Choose(program->areas[i].type, layer);
         player.playback.areaThreads.Started();
         try {
-            std::thread(RunAreaThread, std::ref(player), layer, program, i, choice).detach();
+            std::thread(RunAreaThread, std::ref(player), layer, program, run, i, choice).detach();
         } catch (const std::system_error& e) {
             // A thread that cannot be created is not retried; the program plays without it.
             player.playback.areaThreads.Ended();
@@ -51,8 +53,12 @@ void Launch(Player& player, std::shared_ptr<const ProgramRecord> program, Layer 
 
 int StopLayer(Player& player, Layer layer, int32_t areaCount, bool limited) {
     LayerState& state = player.LayerOf(layer);
+    // The run playing now. Its flag stays raised after the stop, also when
+    // the stop gives up: a thread that has not ended yet must still end, and
+    // the next start has a run of its own.
+    auto run = state.Run();
     auto raise = [&] {
-        state.stopFlag = true;
+        run->stopFlag = true;
         if (layer == Layer::Normal) player.video.normal.videoPlaying = false;
     };
     raise();
@@ -60,14 +66,13 @@ int StopLayer(Player& player, Layer layer, int32_t areaCount, bool limited) {
     bool completed = false;
     // Without a limit the stop still gives up once the player is going away.
     for (int checks = 0; (!limited && !player.ShuttingDown()) || checks < 300; ++checks) {
-        if (state.exitCounter.load() >= areaCount) {
+        if (run->exitCounter.load() >= areaCount) {
             completed = true;
             break;
         }
         raise();
         player.clock.Sleep(100);
     }
-    if (!player.ShuttingDown()) state.stopFlag = false;
     auto program = std::atomic_load(&state.currentProgram);
     if (program && state.running.exchange(false)) {
         player.events.Emit("program-stop", {{"layer", LayerName(layer)},
@@ -91,9 +96,10 @@ void StartProgram(Player& player, std::shared_ptr<const ProgramRecord> program, 
     if (player.ShuttingDown() || !program) return;
     LayerState& state = player.LayerOf(layer);
     const int64_t begin = player.clock.Ticks();
-    for (auto& counter : state.completionCounters) counter = 0;
+    // A new run: counters at zero, the stop flag clear.
+    auto run = std::make_shared<ProgramRun>();
+    state.BeginRun(run);
     player.video.Of(layer).videoPlaying = true;
-    state.stopFlag = false;
     state.programFinished = false;
     if (player.output.mainWindow) FillBlack(*player.output.mainWindow);
     std::atomic_store(&state.currentProgram, program);
@@ -102,8 +108,7 @@ void StartProgram(Player& player, std::shared_ptr<const ProgramRecord> program, 
                                          {"id", program->idText}});
     state.running = true;
     player.playback.areaThreads.Started();  // the launcher, tracked like the area threads
-    std::thread(Launch, std::ref(player), program, layer).detach();
-    state.stopFlag = false;
+    std::thread(Launch, std::ref(player), program, std::move(run), layer).detach();
     player.clock.SleepUntil(begin + 51);
 }
 

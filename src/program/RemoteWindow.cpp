@@ -4,9 +4,11 @@
 #include "core/WorkerThread.h"
 
 namespace led {
+namespace {
 
-void RemoteWindowThread(Player& player) {
-    const int generation = player.threads.remoteWindowGeneration.load();
+// One life of the window, for one generation: it ends when a later program
+// start has moved the generation on, or when the player ends.
+void RunRemoteWindow(Player& player, int generation) {
     std::unique_ptr<Window> window;
     if (player.output.display)
         window = player.output.display->CreateWindow("REMOTE", {0, 0, 0, 0}, true);
@@ -16,10 +18,19 @@ void RemoteWindowThread(Player& player) {
     }
 }
 
+}  // namespace
+
+void RemoteWindowThread(Player& player) {
+    RunRemoteWindow(player, player.threads.remoteWindowGeneration.load());
+}
+
 void RestartRemoteWindow(Player& player) {
     if (!player.threads.remoteWindowThread || player.ShuttingDown()) return;
-    player.threads.remoteWindowGeneration.fetch_add(1);
-    player.threads.remoteWindowThread->Start();  // joins the ended one first
+    // The new run is given its generation: read later, it could already be
+    // a newer launcher's, and that launcher's run would then never end.
+    const int generation = player.threads.remoteWindowGeneration.fetch_add(1) + 1;
+    player.threads.remoteWindowThread->StartWith(
+        [&player, generation] { RunRemoteWindow(player, generation); });
 }
 
 }  // namespace led

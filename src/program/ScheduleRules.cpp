@@ -21,12 +21,14 @@ bool AnyWindowContains(const ScheduleRecord& s, int second) {
 }  // namespace
 
 bool IsScheduleActive(const ScheduleRecord& s, const LocalTime& now) {
-    const int64_t nowKey = DateTimeKey(now.year, now.month, now.day, now.hour, now.minute, now.second);
+    const int64_t nowKey =
+        DateTimeKey(now.year, now.month, now.day, now.hour, now.minute, now.second);
     bool dateOk = false;
     for (const TimeWindow& w : s.windows) {
-        int64_t begin = DateTimeKey(s.beginYear, s.beginMonth, s.beginDay, w.beginHour, w.beginMinute,
-                                    w.beginSecond);
-        int64_t end = DateTimeKey(s.endYear, s.endMonth, s.endDay, w.endHour, w.endMinute, w.endSecond);
+        int64_t begin = DateTimeKey(s.beginYear, s.beginMonth, s.beginDay, w.beginHour,
+                                    w.beginMinute, w.beginSecond);
+        int64_t end =
+            DateTimeKey(s.endYear, s.endMonth, s.endDay, w.endHour, w.endMinute, w.endSecond);
         if (begin <= nowKey && nowKey < end) {
             dateOk = true;
             break;
@@ -37,7 +39,8 @@ bool IsScheduleActive(const ScheduleRecord& s, const LocalTime& now) {
     return AnyWindowContains(s, SecondOfDay(now));
 }
 
-bool BothWindowsHold(const ScheduleRecord& first, const ScheduleRecord& second, const LocalTime& now) {
+bool BothWindowsHold(const ScheduleRecord& first, const ScheduleRecord& second,
+                     const LocalTime& now) {
     int t = SecondOfDay(now);
     return AnyWindowContains(first, t) && AnyWindowContains(second, t);
 }
@@ -63,7 +66,8 @@ bool ProgramHasEnded(LayerState& state, int32_t waitfinish, int32_t areaCount, i
     if (waitfinish == 1) {
         int32_t smallest = INT32_MAX;
         int positive = 0;
-        for (const auto& counter : state.completionCounters) {
+        const auto run = state.Run();
+        for (const auto& counter : run->completionCounters) {
             int32_t c = counter.load();
             if (c > 0) {
                 ++positive;
@@ -71,8 +75,8 @@ bool ProgramHasEnded(LayerState& state, int32_t waitfinish, int32_t areaCount, i
             }
         }
         if (positive == 0) smallest = 0;
-        bool finished = (smallest >= state.requiredPlaytimes.load() && positive >= areaCount) ||
-                        areaCount == 0;
+        bool finished =
+            (smallest >= state.requiredPlaytimes.load() && positive >= areaCount) || areaCount == 0;
         if (finished) state.programFinished = true;
         return finished;
     }

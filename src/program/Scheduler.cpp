@@ -46,14 +46,16 @@ void StopLayerForSwitch(Player& player, Layer layer) {
 }
 
 // A finished inserted program leaves the in-memory list; the file keeps it
-// until the next start-up removes it.
-void DropFromList(Player& player, Layer layer, int index) {
-    auto lists = player.Programs();
-    auto copy = std::make_shared<ProgramLists>(*lists);
+// until the next start-up removes it. The index belongs to the pass's
+// snapshot: when other lists were published meanwhile (a reread), nothing is
+// removed and false is returned, and the next pass decides on the new lists.
+bool DropFromList(Player& player, Layer layer, const std::shared_ptr<const ProgramLists>& snapshot,
+                  int index) {
+    auto copy = std::make_shared<ProgramLists>(*snapshot);
     auto& list = layer == Layer::Normal ? copy->normal : copy->osd;
-    if (index < 0 || index >= int(list.size())) return;
+    if (index < 0 || index >= int(list.size())) return true;
     list.erase(list.begin() + index);
-    player.SetPrograms(std::move(copy));
+    return player.ReplacePrograms(snapshot, std::move(copy));
 }
 
 std::optional<int> ReadIndexFile(Player& player, const char* path) {
@@ -65,13 +67,13 @@ std::optional<int> ReadIndexFile(Player& player, const char* path) {
 // Steps 1-3 of the normal pass: storage and empty-list messages. False ends
 // the pass.
 bool CheckStorageAndPrograms(Player& player, SchedulerState& s, bool listEmpty) {
+    const RunMode runMode = player.Storage()->runMode;
     if (++s.idle > 20) {
-        if (player.boot.runMode == RunMode::Flash && !player.fs.VolumeExists("\\Storage Card\\")) {
+        if (runMode == RunMode::Flash && !player.fs.VolumeExists("\\Storage Card\\")) {
             ShowMessage(player, kFlashMissing);
             player.SleepOrStop(kFlashMissing.pauseMs);
             s.idle = 0;
-        } else if (player.boot.runMode == RunMode::SdCard &&
-                   !player.fs.VolumeExists("\\Storage Card 1_0\\")) {
+        } else if (runMode == RunMode::SdCard && !player.fs.VolumeExists("\\Storage Card 1_0\\")) {
             ShowMessage(player, kSdMissing);
             player.SleepOrStop(kSdMissing.pauseMs);
             s.idle = 0;
@@ -82,8 +84,7 @@ bool CheckStorageAndPrograms(Player& player, SchedulerState& s, bool listEmpty) 
         s.idle = 0;
         player.SleepOrStop(kNoPrograms.pauseMs);
     }
-    if (player.boot.runMode == RunMode::SdCard &&
-        !player.fs.IsDirectory("\\Storage Card 1_0\\xml\\"))
+    if (runMode == RunMode::SdCard && !player.fs.IsDirectory("\\Storage Card 1_0\\xml\\"))
         return false;
     return true;
 }
@@ -99,7 +100,7 @@ void RunSchedulerPass(Player& player, Layer layer, SchedulerState& s) {
 
     if (normal && !CheckStorageAndPrograms(player, s, n == 0)) return;
     if (player.playback.hold.Suspended()) {
-        for (auto& counter : L.completionCounters) counter = 0;
+        for (auto& counter : L.Run()->completionCounters) counter = 0;
         return;
     }
     if (player.playback.hold.Busy()) return;
@@ -133,7 +134,7 @@ void RunSchedulerPass(Player& player, Layer layer, SchedulerState& s) {
             ended();
     } else if (candidateClass == int(ProgramClass::Inserted)) {
         if (ended()) {
-            DropFromList(player, layer, L.currentIndex.load());
+            if (!DropFromList(player, layer, lists, L.currentIndex.load())) return;
             L.currentIndex = -1;
             s.currentClass = -1;
             L.programFinished = true;
@@ -177,13 +178,14 @@ void RunSchedulerPass(Player& player, Layer layer, SchedulerState& s) {
     L.areaCount = int32_t(program->areas.size());
     s.currentClass = program->schedule.priority;
     L.cycleMessageCount = 0;
-    L.exitCounter = 0;
+    // Before the areas start: an area without items stores the required
+    // count as soon as it runs, and must store this program's.
+    if (program->waitfinish == 1) L.requiredPlaytimes = program->playtimes;
     if (!normal) SendOsdWindowCommand(player.ports, *program, player.screen.osdOffsetLine.load());
     StartProgram(player, program, layer);
     s.startTick = player.clock.Ticks();
     s.playtimeMs = int64_t(program->playtime) * 1000;
     s.waitfinish = program->waitfinish;
-    if (program->waitfinish == 1) L.requiredPlaytimes = program->playtimes;
     if (normal) {
         uint8_t byte = uint8_t(index);
         player.fs.WriteFile(files::kSaveCurProg, &byte, 1);

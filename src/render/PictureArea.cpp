@@ -38,7 +38,7 @@ public:
     // One item; false when the stop flag was seen.
     bool Play(const AreaContext& c, Window& window, const AreaItem& item) {
         const Clock& clock = c.services.clock;
-        const std::atomic<bool>& stop = c.state.stopFlag;
+        const std::atomic<bool>& stop = c.run->stopFlag;
         ImageResult loaded = LoadPictureFile(codec_, c.services.fs, item.path, background_);
         if (!loaded) {
             // Skipped without remain time; said once per file, not every cycle.
@@ -59,7 +59,7 @@ public:
         show.mode = EffectMode::Show;
         show.delay = delay;
         show.background = background_;
-        RunEffect(show, window, *picture, clock, stop);
+        RunEffect(show, window, *picture, clock, stop, &c.services.shuttingDown);
         if (c.StopRequested()) return false;
         if (entry != 42) DrawPlain(window, &*picture);
         if (c.layer == Layer::Normal) picture.reset();  // the window keeps what it shows
@@ -75,7 +75,7 @@ public:
             exit.delay = delay;
             exit.background = background_;
             exit.keepScreen = true;
-            RunEffect(exit, window, *picture, clock, stop);
+            RunEffect(exit, window, *picture, clock, stop, &c.services.shuttingDown);
         }
         return !c.StopRequested();
     }

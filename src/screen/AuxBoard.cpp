@@ -23,7 +23,13 @@ int SetRelay(CardPorts& ports, int state, int index) {
 std::string ReadSensorBlock(CardPorts& ports) {
     if (ports.auxPortMode != 0) return {};
     std::string command = AuxReadCommand(0, 32);
-    return RunExchange(ports, PortRole::Aux, Exchange(command).Wait(50).Reply(500)).reply;
+    std::string reply =
+        RunExchange(ports, PortRole::Aux, Exchange(command).Wait(50).Reply(500)).reply;
+    ports.auxBoardOnline = !reply.empty();
+    if (ports.auxBoardOnline) {
+        for (auto [index, state] : ports.TakeRelaySwitches()) SetRelay(ports, state, index);
+    }
+    return reply;
 }
 
 }  // namespace led

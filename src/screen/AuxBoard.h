@@ -17,6 +17,8 @@ int SetRelay(CardPorts& ports, int state, int index);
 
 // One sensor poll in mode 0: "!#RL 0000 0032#!", 50 ms, up to 500 bytes of
 // answer. Empty when nothing arrived, and in other modes (nothing is sent).
+// An answer puts the board online, no answer offline; at the first answer
+// the relay switches saved at start-up are sent, in their order.
 std::string ReadSensorBlock(CardPorts& ports);
 
 }  // namespace led

@@ -10,8 +10,14 @@
 
 namespace led {
 
-void SendSwitchSettings(Player& player, const std::vector<uint8_t>& pairs) {
-    for (size_t i = 0; i + 1 < pairs.size(); i += 2) SetRelay(player.ports, pairs[i + 1], pairs[i]);
+void SaveSwitchSettings(Player& player, const std::vector<uint8_t>& pairs) {
+    std::vector<std::pair<int, int>> switches;
+    for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+        switches.emplace_back(pairs[i], pairs[i + 1]);
+        if (pairs[i] < player.ports.relayStates.size())
+            player.ports.relayStates[pairs[i]] = pairs[i + 1];  // asked for, not sent yet
+    }
+    player.ports.SaveRelaySwitches(std::move(switches));
 }
 
 void OpenCardLink(Player& player) {

@@ -10,8 +10,10 @@ namespace led {
 class Player;
 
 // setswitchfile.dat: records of two bytes (relay index, state), each applied
-// with SetRelay in file order. A trailing odd byte is ignored.
-void SendSwitchSettings(Player& player, const std::vector<uint8_t>& pairs);
+// with SetRelay in file order once the auxiliary board is online (its first
+// answered poll; at start-up its port is not even open). A trailing odd byte
+// is ignored.
+void SaveSwitchSettings(Player& player, const std::vector<uint8_t>& pairs);
 // Opens the receiving-card link: the card port at 576000 baud (115200 when
 // the card does not answer), then the auxiliary port by its mode.
 void OpenCardLink(Player& player);

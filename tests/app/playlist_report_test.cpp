@@ -124,6 +124,28 @@ TEST_F(InspectPlaylistTest, RunModeAndPlayerTypeShapeTheResult) {
     EXPECT_TRUE(doc["tvAreaSize"].is_null());
 }
 
+// J6-C places OSD areas 1024 pixels to the right, however the type is spelled.
+TEST_F(InspectPlaylistTest, J6CInAnyCaseShiftsTheOsdRight) {
+    const std::string xml =
+        R"(<root><screens><screen w="1920" h="1080"><programs>)"
+        R"(<program osd="0"><area x="10" y="20" w="64" h="16" type="4"/></program>)"
+        R"(</programs></screen></screens></root>)";
+    for (const char* type : {"J6-C", "J6-c", "j6-c", "j6-C"}) {
+        InspectPlaylistOptions options;
+        options.playerType = type;
+        ASSERT_EQ(Run(xml, options), 0) << errors;
+        const Json doc = Parsed();
+        const Json& area = doc["osd"][0]["areas"][0];
+        EXPECT_EQ(area["left"], 1034) << type;
+        EXPECT_EQ(area["top"], 20) << type << ": not moved below the screen";
+    }
+    InspectPlaylistOptions j6;
+    j6.playerType = "j6";
+    ASSERT_EQ(Run(xml, j6), 0) << errors;
+    EXPECT_EQ(Parsed()["osd"][0]["areas"][0]["left"], 10);
+    EXPECT_EQ(Parsed()["osd"][0]["areas"][0]["top"], 1080);
+}
+
 TEST_F(InspectPlaylistTest, FailuresAndBadOptions) {
     EXPECT_EQ(Run("<root><screens>"), 1);
     EXPECT_EQ(Parsed(), Json({{"result", -1}}));

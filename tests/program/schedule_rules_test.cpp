@@ -79,12 +79,12 @@ TEST(EligibleSearchTest, SearchesOnwardAndWraps) {
 TEST(EndConditionTest, WaitFinishNeedsEveryAreaToReachPlaytimes) {
     LayerState state(Layer::Normal);
     state.requiredPlaytimes = 2;
-    state.completionCounters[0] = 2;
+    state.Run()->completionCounters[0] = 2;
     EXPECT_FALSE(ProgramHasEnded(state, 1, 2, 0, 0)) << "area 1 has not played";
-    state.completionCounters[1] = 1;
+    state.Run()->completionCounters[1] = 1;
     EXPECT_FALSE(ProgramHasEnded(state, 1, 2, 0, 0));
     EXPECT_FALSE(state.programFinished);
-    state.completionCounters[1] = 3;
+    state.Run()->completionCounters[1] = 3;
     EXPECT_TRUE(ProgramHasEnded(state, 1, 2, 0, 0));
     EXPECT_TRUE(state.programFinished);
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "app/MainWindow.h"
@@ -116,10 +118,10 @@ TEST_F(SchedulerPassTest, HoldsSkipPassesAndSuspendResetsCounters) {
     EXPECT_EQ(Play(state, 2), "");
     player->playback.hold.busy[1] = 0;
     EXPECT_EQ(Play(state, 2), "B");
-    player->playback.normal.completionCounters[0] = 5;
+    player->playback.normal.Run()->completionCounters[0] = 5;
     player->playback.hold.suspend[0] = 1;
     Play(state, 1);
-    EXPECT_EQ(player->playback.normal.completionCounters[0], 0);
+    EXPECT_EQ(player->playback.normal.Run()->completionCounters[0], 0);
     player->playback.hold.suspend[0] = 0;
 }
 
@@ -134,6 +136,47 @@ TEST_F(SchedulerPassTest, ListReplacedWhilePlayingClampsTheStaleIndex) {
     EXPECT_EQ(Play(state, 5), "X");
 }
 
+// A pass works on the lists as it found them. When a reread publishes new
+// lists while the pass runs (here during its missing-storage message), the
+// finished inserted program is not removed from them by its old index.
+TEST_F(SchedulerPassTest, ListsRereadDuringAPassAreNotEditedByIt) {
+    SetNormal({Program("A", 0, 100), Program("I", 2, 5)});
+    SchedulerState state;
+    EXPECT_EQ(Play(state, 3), "I");
+    player->events.Open(dir / "events.jsonl");
+    std::filesystem::remove_all(dir.Path() / "Storage Card");
+    state.idle = 20;  // the next pass shows the message and pauses 10 s
+    std::thread pass([&] { RunSchedulerPass(*player, Layer::Normal, state); });
+    auto messageShown = [&] {
+        std::ifstream in(dir / "events.jsonl");
+        std::string text((std::istreambuf_iterator<char>(in)), {});
+        return text.find(R"("event":"message")") != std::string::npos;
+    };
+    for (int i = 0; i < 5000 && !messageShown(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(messageShown());
+    SetNormal({Program("X", 0, 100), Program("Y", 0, 100), Program("Z", 0, 100)});
+    pass.join();
+    auto lists = player->Programs();
+    ASSERT_EQ(lists->normal.size(), 3u) << "the reread lists lost a program";
+    EXPECT_EQ(lists->normal[1].idText, "Y");
+}
+
+// An area without items counts the required playtimes as played at once: it
+// must count the new program's, not the one played before.
+TEST_F(SchedulerPassTest, EmptyAreaCountsTheNewProgramsRequiredPlaytimes) {
+    ProgramRecord once = Program("A", 0, 100);
+    once.waitfinish = 1;
+    once.playtimes = 1;
+    ProgramRecord thrice = Program("B", 0, 100);
+    thrice.waitfinish = 1;
+    thrice.playtimes = 3;
+    thrice.areas[0].items.clear();
+    SetNormal({once, thrice});
+    SchedulerState state;
+    EXPECT_EQ(Play(state, 6).substr(0, 3), "BAB");
+}
+
 TEST_F(SchedulerPassTest, SaveFileResumesAndEmptyResumeFileMeansZero) {
     SetNormal({Program("A", 0, 100), Program("B", 0, 100), Program("C", 0, 100)});
     player->fs.WriteText(files::kSaveCurProg,
@@ -145,6 +188,31 @@ TEST_F(SchedulerPassTest, SaveFileResumesAndEmptyResumeFileMeansZero) {
     EXPECT_EQ(Play(state, 2), "A");
     EXPECT_FALSE(player->fs.Exists(files::kCurProg));
     EXPECT_EQ(player->fs.ReadText(files::kSaveCurProg), std::string(1, '\0'));
+}
+
+// The run mode and the storage paths built from it are read together: a
+// reader during a switch of the run mode sees the old pair or the new one.
+TEST(StorageSetupTest, AReaderSeesRunModeAndPathsOfOneChoice) {
+    test::TempDir dir;
+    auto player = test::MakeTestPlayer(dir.Path());
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 400000; ++i) {
+            RunMode mode = i % 2 ? RunMode::SdCard : RunMode::Flash;
+            player->SetStorage(std::make_shared<const StorageSetup>(
+                StorageSetup{mode, BuildStoragePaths(mode), {}}));
+        }
+        done = true;
+    });
+    int mixed = 0;
+    while (!done) {
+        auto storage = player->Storage();
+        RunMode mode = storage->runMode;
+        std::string video = storage->paths.video;
+        if (video != BuildStoragePaths(mode).video) ++mixed;
+    }
+    writer.join();
+    EXPECT_EQ(mixed, 0);
 }
 
 }  // namespace

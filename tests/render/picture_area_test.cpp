@@ -66,7 +66,6 @@ protected:
         }
         p->areas.push_back(a);
         this->layer = layer;
-        player->LayerOf(layer).exitCounter = 0;
         StartProgram(*player, p, layer);
     }
 
@@ -97,11 +96,11 @@ TEST_F(PictureAreaTest, ShowsEachPictureAndReportsTheFirstCycleOnce) {
     ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }));
     EXPECT_EQ(RasterPixel(5, 5), 0u) << "outside the area";
     ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0x00ff00; }));
-    ASSERT_TRUE(
-        Eventually([&] { return player->playback.normal.completionCounters[0] >= 2; }, 10000));
+    ASSERT_TRUE(Eventually(
+        [&] { return player->playback.normal.Run()->completionCounters[0] >= 2; }, 10000));
     EXPECT_EQ(player->playback.normal.cycleMessageCount, 1) << "one cycle message per thread life";
     EXPECT_EQ(StopProgram(*player, 1, false), 1);
-    EXPECT_EQ(player->playback.normal.exitCounter, 1);
+    EXPECT_EQ(player->playback.normal.Run()->exitCounter, 1);
 }
 
 TEST_F(PictureAreaTest, PictureOfAnotherSizeIsFittedToTheWindow) {
@@ -126,7 +125,8 @@ TEST_F(PictureAreaTest, UnloadableFilesAreSkippedAndTheAreaStillCompletes) {
     test::WriteBytes(video / "junk.bmp", {'B', 'M', 1, 2, 3});
     std::filesystem::create_directories(video / "dir.bmp");
     Play({{"missing.bmp", 1}, {"junk.bmp", 1}, {"dir.bmp", 1}});
-    ASSERT_TRUE(Eventually([&] { return player->playback.normal.completionCounters[0] >= 3; }));
+    ASSERT_TRUE(
+        Eventually([&] { return player->playback.normal.Run()->completionCounters[0] >= 3; }));
     EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
     EXPECT_EQ(RasterPixel(40, 30), 0u);
 }

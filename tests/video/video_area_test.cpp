@@ -102,7 +102,6 @@ protected:
         area.left = r.left, area.top = r.top, area.right = r.right, area.bottom = r.bottom;
         area.items = std::move(items);
         program->areas.push_back(area);
-        player->playback.normal.exitCounter = 0;
         StartProgram(*player, program, Layer::Normal);
     }
     // Host path of a clip file under the Flash storage's video directory.
@@ -133,8 +132,8 @@ protected:
         }
         return out;
     }
-    int Cycles() { return player->playback.normal.completionCounters[0].load(); }
-    bool Ended() { return player->playback.normal.exitCounter.load() == 1; }
+    int Cycles() { return player->playback.normal.Run()->completionCounters[0].load(); }
+    bool Ended() { return player->playback.normal.Run()->exitCounter.load() == 1; }
 
     test::TempDir dir;
     std::unique_ptr<Player> player;

@@ -13,13 +13,15 @@ int64_t FramePeriod(const EffectRecipe& recipe, uint32_t delay) {
 }  // namespace
 
 EffectRun::EffectRun(EffectTarget& target, const Surface& picture, const EffectRecipe& recipe,
-                     const EffectParams& params, const Clock& clock, const std::atomic<bool>& stop)
+                     const EffectParams& params, const Clock& clock, const std::atomic<bool>& stop,
+                     const std::atomic<bool>* shutdown)
     : target_(target),
       recipe_(recipe),
       params_(params),
       clock_(clock),
       startTicks_(clock.Ticks()),
-      pacer_(clock, FramePeriod(recipe, params.delay), recipe.readsStop ? &stop : nullptr),
+      pacer_(clock, FramePeriod(recipe, params.delay), recipe.readsStop ? &stop : nullptr,
+             shutdown),
       window_(target.GetSize()) {
     width_ = recipe.orient.transpose ? window_.height : window_.width;
     height_ = recipe.orient.transpose ? window_.width : window_.height;

@@ -33,7 +33,8 @@ struct EffectParams {
 class EffectRun {
 public:
     EffectRun(EffectTarget& target, const Surface& picture, const EffectRecipe& recipe,
-              const EffectParams& params, const Clock& clock, const std::atomic<bool>& stop);
+              const EffectParams& params, const Clock& clock, const std::atomic<bool>& stop,
+              const std::atomic<bool>* shutdown);
 
     // Canonical size (the window's, transposed when the family is).
     int Width() const { return width_; }

@@ -63,10 +63,13 @@ struct EffectResult {
 // Runs effect `request.number` on the target. `stop` is the layer's stop
 // flag; it is read once per frame (and during long frame waits) by every
 // effect except 43, 44, 87, 106, 107 and 108, which always run to the end.
+// `shutdown`, the player going away, ends every effect that way.
 EffectResult RunEffect(const EffectRequest& request, EffectTarget& target, const Surface& picture,
-                       const Clock& clock, const std::atomic<bool>& stop);
+                       const Clock& clock, const std::atomic<bool>& stop,
+                       const std::atomic<bool>* shutdown = nullptr);
 EffectResult RunEffect(const EffectRequest& request, Window& window, const Surface& picture,
-                       const Clock& clock, const std::atomic<bool>& stop);
+                       const Clock& clock, const std::atomic<bool>& stop,
+                       const std::atomic<bool>* shutdown = nullptr);
 
 // The frame delay for an item speed: 2 × (speed − 1) ms, 0 for speeds of 0
 // and below.

@@ -14,18 +14,24 @@ namespace led {
 class FramePacer {
 public:
     // `period` < 1: no waiting. `stop`: the layer's stop flag, or nullptr for
-    // effects that never read it.
-    FramePacer(const Clock& clock, int64_t period, const std::atomic<bool>* stop);
+    // effects that never read it. `shutdown`: the player going away, which
+    // every effect obeys (nullptr: none), so that no effect outlives the
+    // state it draws with.
+    FramePacer(const Clock& clock, int64_t period, const std::atomic<bool>* stop,
+               const std::atomic<bool>* shutdown = nullptr);
 
-    // Waits out the frame just drawn. False when the stop flag is raised.
+    // Waits out the frame just drawn. False when the stop flag or the
+    // shutdown is raised.
     bool FrameDone();
 
 private:
     void WaitUntil(int64_t tick) const;
+    bool Raised() const;
 
     const Clock& clock_;
     int64_t period_;
     const std::atomic<bool>* stop_;
+    const std::atomic<bool>* shutdown_;
     int64_t deadline_;
 };
 

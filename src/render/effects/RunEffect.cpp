@@ -114,7 +114,8 @@ constexpr EffectRecipe kPlainDraw{};
 }  // namespace
 
 EffectResult RunEffect(const EffectRequest& request, EffectTarget& target, const Surface& picture,
-                       const Clock& clock, const std::atomic<bool>& stop) {
+                       const Clock& clock, const std::atomic<bool>& stop,
+                       const std::atomic<bool>* shutdown) {
     EffectResult none;
     if (picture.IsEmpty()) {
         none.status = -1;
@@ -127,7 +128,7 @@ EffectResult RunEffect(const EffectRequest& request, EffectTarget& target, const
 
     const EffectRecipe& recipe =
         resolved.action == Action::Plain ? kPlainDraw : LookUpEffect(resolved.number);
-    EffectRun run(target, picture, recipe, resolved.params, clock, stop);
+    EffectRun run(target, picture, recipe, resolved.params, clock, stop, shutdown);
     if (resolved.action == Action::Plain) {
         run.DrawWhole(run.Picture());
         EffectResult result = run.Result();
@@ -139,9 +140,10 @@ EffectResult RunEffect(const EffectRequest& request, EffectTarget& target, const
 }
 
 EffectResult RunEffect(const EffectRequest& request, Window& window, const Surface& picture,
-                       const Clock& clock, const std::atomic<bool>& stop) {
+                       const Clock& clock, const std::atomic<bool>& stop,
+                       const std::atomic<bool>* shutdown) {
     WindowEffectTarget target(window);
-    return RunEffect(request, target, picture, clock, stop);
+    return RunEffect(request, target, picture, clock, stop, shutdown);
 }
 
 uint32_t EffectDelay(int32_t speed) {
