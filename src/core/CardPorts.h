@@ -8,11 +8,11 @@
 #include <array>
 #include <atomic>
 
+#include "platform/clock/Clock.h"
 #include "platform/serial/SerialPort.h"
 
 namespace led {
 
-class Clock;
 class EventLog;
 struct Settings;
 
@@ -20,11 +20,18 @@ inline constexpr int kCardPortNumber = 3;
 inline constexpr int kAuxPortNumber = 4;
 
 class CardPorts {
+    Clock realTime_;  // first: deviceClock may refer to it
+
 public:
     // Port devices come from serial.com3 / serial.com4, `auxPortMode` from
-    // serial.aux-port-mode. Waits run on `clock`; every command, reply and
-    // brightness sent is written to `events`.
-    CardPorts(const Settings& settings, const Clock& clock, EventLog& events);
+    // serial.aux-port-mode; every command, reply and brightness sent is written
+    // to `events`. The waits for the card and the aux board run on
+    // `deviceClock`, real time unless one is given: the devices answer no
+    // sooner when the player's clock previews a day in minutes, and a wait
+    // that shrank with it would lose their answers. Tests on a loaded machine
+    // give a slower clock.
+    explicit CardPorts(const Settings& settings, EventLog& events,
+                       const Clock* deviceClock = nullptr);
     CardPorts(const CardPorts&) = delete;
     CardPorts& operator=(const CardPorts&) = delete;
 
@@ -39,7 +46,7 @@ public:
     // The last state asked for each relay (0..3), sent or not.
     std::array<std::atomic<int>, 4> relayStates{};
 
-    const Clock& clock;
+    const Clock& deviceClock;
     EventLog& events;
 };
 

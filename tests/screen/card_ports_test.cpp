@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "core/Player.h"
 #include "screen/AuxBoard.h"
 #include "screen/Brightness.h"
 #include "screen/CardSenders.h"
@@ -45,6 +46,22 @@ TEST(CardProbeTest, FallsBackTo115200WhenNothingAnswersAt576000) {
     EXPECT_EQ(commands[1]["baud"], 115200);
 }
 
+// The card and the aux board answer on real time; a player previewing a day in
+// minutes must still give them their 2 to 100 ms. Through the player's own
+// ports, with its clock running a thousand times as fast as real time.
+TEST(CardWaitsTest, RunOnRealTimeWhileThePlayersClockRunsFast) {
+    CardSim sim(BinDir(), {"--aux", "--fault", "late", "--late-ms", "15"});
+    Settings settings;
+    settings.serialCom3 = sim.CardPath();
+    settings.serialCom4 = sim.AuxPath();
+    Player player(settings, Clock(*LocalTime::Parse("2026-03-05 07:08:09"), 1000.0),
+                  MakeHeadlessBackend());
+    EXPECT_TRUE(ProbeCardBaud(player.ports)) << "an answer 15 ms late is within the 100 ms wait";
+    EXPECT_EQ(player.ports.cardPort.Baud(), 576000);
+    EXPECT_EQ(ReadSensorBlock(player.ports).rfind("%#RL#%!#", 0), 0u)
+        << "the sensor read waits its 50 ms";
+}
+
 TEST(CardProbeTest, AuxPortStaysClosedInOtherModes) {
     CardSim sim(BinDir(), {"--aux"});
     CardLine line(sim, 2, FastClock());
@@ -60,7 +77,7 @@ TEST(CardProbeTest, MissingDevicesLeaveClosedPortsWhoseCommandsFailSilently) {
         Settings settings;
         settings.serialCom3 = device;
         settings.serialCom4 = device;
-        CardPorts ports(settings, clock, events);
+        CardPorts ports(settings, events, &clock);
         EXPECT_FALSE(ProbeCardBaud(ports));
         EXPECT_FALSE(ports.cardPort.IsOpen());
         EXPECT_FALSE(ports.auxPort.IsOpen());
