@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <thread>
 
 #include "platform/display/Display.h"
@@ -17,6 +18,24 @@ public:
     }
     std::atomic<long> presented{0};
 };
+
+TEST(RectTest, InclusiveEdgesGiveSizesThatFitEvenAtTheExtremes) {
+    EXPECT_EQ(Rect::FromInclusive(0, 0, 127, 31), (Rect{0, 0, 128, 32}));
+    EXPECT_TRUE(Rect::FromInclusive(5, 5, 4, 9).IsEmpty()) << "right before left";
+    constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+    const Rect raster{0, 0, 100, 50};
+    const Rect all = Rect::FromInclusive(kMin, kMin, kMax, kMax);
+    const Rect fromOrigin = Rect::FromInclusive(0, 0, kMax, kMax);
+    const Rect leftOfRaster = Rect::FromInclusive(kMin, 10, -1, 20);
+    for (const Rect& r : {all, fromOrigin, leftOfRaster}) {
+        EXPECT_FALSE(r.IsEmpty());
+        EXPECT_GT(r.Right(), r.Left());
+        EXPECT_GT(r.Bottom(), r.Top());
+    }
+    EXPECT_EQ(all.Intersected(raster), raster);
+    EXPECT_EQ(fromOrigin.Intersected(raster), raster);
+    EXPECT_TRUE(leftOfRaster.Intersected(raster).IsEmpty());
+}
 
 TEST(DisplayTest, WindowsStackTopmostAboveMain) {
     Display display(MakeHeadlessBackend(), {100, 100});

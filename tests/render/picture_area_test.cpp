@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <thread>
 
 #include "app/MainWindow.h"
@@ -53,8 +54,9 @@ protected:
         p->idText = "pic";
         AreaRecord a;
         a.type = area_type::kPicture;
-        a.left = 10, a.top = 20, a.right = 73, a.bottom = 51;  // 64 x 32
-        a.backgroundColour = 0x000000;
+        a.left = area.x, a.top = area.y;
+        a.right = area.x + area.width - 1, a.bottom = area.y + area.height - 1;
+        a.backgroundColour = background;
         for (auto& [name, effect] : items) {
             AreaItem item;
             item.path = "\\Storage Card\\video\\" + name;
@@ -83,6 +85,8 @@ protected:
         return player->output.display->CaptureRaster().Pixel(x, y) & 0xffffff;
     }
 
+    Rect area{10, 20, 64, 32};      // on the 200 x 100 raster
+    int32_t background = 0x000000;  // 0x00BBGGRR
     test::TempDir dir;
     std::filesystem::path video = dir.Path() / "Storage Card" / "video";
     std::unique_ptr<Player> player;
@@ -110,6 +114,33 @@ TEST_F(PictureAreaTest, PictureOfAnotherSizeIsFittedToTheWindow) {
     ASSERT_TRUE(Eventually([&] { return RasterPixel(72, 50) == 0x0000ff; }))
         << "bottom-right corner";
     EXPECT_EQ(RasterPixel(10, 20), 0x0000ffu);
+}
+
+// Sizes from files are not to be trusted: a window never exceeds the raster.
+TEST_F(PictureAreaTest, AreaReachingFarBeyondTheRasterPlaysInTheVisiblePart) {
+    area = {10, 20, 64, std::numeric_limits<int>::max() - 20};  // bottom 2^31 - 2
+    WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
+    Play({{"red.bmp", 0}});
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }));
+    EXPECT_TRUE(Eventually([&] { return player->playback.normal.completionCounters[0] >= 1; }));
+}
+
+// A window that cannot be made must not hold a program back that ends by its
+// play count: the area counts as having played it, reports and ends.
+TEST_F(PictureAreaTest, AreaWithoutAWindowCountsAsPlayedAndEnds) {
+    player->playback.normal.requiredPlaytimes = 3;
+    WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
+    for (Rect where : {Rect{10, 20, 0, 32}, Rect{500, 20, 64, 32}, Rect{10, 300, 64, 32}}) {
+        area = where;
+        player->playback.normal.completionCounters[0] = 0;
+        player->playback.normal.cycleMessageCount = 0;
+        Play({{"red.bmp", 0}});
+        ASSERT_TRUE(Eventually([&] { return player->playback.normal.exitCounter == 1; }))
+            << "ends by itself";
+        EXPECT_EQ(player->playback.normal.completionCounters[0], 3);
+        EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
+        EXPECT_EQ(StopProgram(*player, 1, false), 1);
+    }
 }
 
 TEST_F(PictureAreaTest, EightBitFileIsRewrittenAs32BitAtItsFirstShowing) {

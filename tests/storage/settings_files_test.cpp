@@ -77,6 +77,14 @@ TEST_F(StorageTest, TestConfigGivesTheWindowSize) {
     EXPECT_EQ(DecideWindowSize(fs, {1920, 1080}), (Size{1024, 768}));
     Put(files::kTestConfig, "garbage!!");
     EXPECT_EQ(DecideWindowSize(fs, {1920, 1080}), (Size{1920, 1080})) << "junk: the screen rule";
+    // A size the command line would refuse (beyond 16384 a side: a raster of
+    // gigabytes) must not break every boot from the SD card.
+    Put(files::kTestConfig, "16384*600/");
+    EXPECT_EQ(DecideWindowSize(fs, {1920, 1080}), (Size{16384, 600})) << "the largest --size";
+    for (const char* huge : {"16385*600/", "600*16385/", "20000*20000/", "99999*99999/"}) {
+        Put(files::kTestConfig, huge);
+        EXPECT_EQ(DecideWindowSize(fs, {800, 600}), (Size{800, 600})) << huge;
+    }
 }
 
 TEST_F(StorageTest, VolumeIsClampedAndStoredAsOneByte) {
