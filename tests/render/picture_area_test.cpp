@@ -108,12 +108,32 @@ TEST_F(PictureAreaTest, ShowsEachPictureAndReportsTheFirstCycleOnce) {
     EXPECT_EQ(player->playback.normal.exitCounter, 1);
 }
 
-TEST_F(PictureAreaTest, PictureOfAnotherSizeIsFittedToTheWindow) {
+// As the board copies a picture: window-sized from its top-left corner, never
+// scaled (a scaled picture blurs LED text that is off by a pixel).
+TEST_F(PictureAreaTest, SmallerPictureSitsTopLeftOnTheAreasBackground) {
+    background = 0x00ff00;  // green
     WriteBmp("small.bmp", Solid(16, 8, 0x0000ff));
     Play({{"small.bmp", 0}});
-    ASSERT_TRUE(Eventually([&] { return RasterPixel(72, 50) == 0x0000ff; }))
-        << "bottom-right corner";
-    EXPECT_EQ(RasterPixel(10, 20), 0x0000ffu);
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(10, 20) == 0x0000ff; }));
+    EXPECT_EQ(RasterPixel(25, 27), 0x0000ffu) << "the picture's last pixel";
+    EXPECT_EQ(RasterPixel(26, 20), 0x00ff00u) << "right of the picture";
+    EXPECT_EQ(RasterPixel(10, 28), 0x00ff00u) << "below the picture";
+    EXPECT_EQ(RasterPixel(73, 51), 0x00ff00u) << "the area's bottom-right corner";
+    EXPECT_EQ(RasterPixel(74, 52), 0u) << "outside the area";
+}
+
+TEST_F(PictureAreaTest, LargerPictureIsCutToTheAreaFromItsTopLeft) {
+    Surface picture(100, 50);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 100; ++x)
+            picture.SetPixel(x, y, uint32_t(x) << 16 | uint32_t(y) << 8 | 0x80);
+    WriteBmp("large.bmp", picture);
+    Play({{"large.bmp", 0}});
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(10, 20) == 0x000080; }));
+    for (Point p : {Point{63, 0}, Point{0, 31}, Point{63, 31}, Point{20, 10}})
+        EXPECT_EQ(RasterPixel(10 + p.x, 20 + p.y), picture.Pixel(p.x, p.y) & 0xffffff)
+            << p.x << "," << p.y;
+    EXPECT_EQ(RasterPixel(74, 30), 0u) << "cut at the area's right edge";
 }
 
 // Sizes from files are not to be trusted: a window never exceeds the raster.
