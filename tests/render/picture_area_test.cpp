@@ -49,7 +49,7 @@ protected:
     }
 
     void Play(std::vector<std::pair<std::string, int>> items, Layer layer = Layer::Normal,
-              int exitEffect = 0) {
+              int exitEffect = 0, int remain = 1) {
         auto p = std::make_shared<ProgramRecord>();
         p->idText = "pic";
         AreaRecord a;
@@ -63,7 +63,7 @@ protected:
             item.effectIn = effect;
             item.effectOut = exitEffect;
             item.movespeedIn = 1;
-            item.remain = 1;
+            item.remain = remain;
             a.items.push_back(item);
         }
         p->areas.push_back(a);
@@ -180,6 +180,57 @@ TEST_F(PictureAreaTest, UnloadableFilesAreSkippedAndTheAreaStillCompletes) {
     ASSERT_TRUE(Eventually([&] { return player->playback.normal.completionCounters[0] >= 3; }));
     EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
     EXPECT_EQ(RasterPixel(40, 30), 0u);
+}
+
+TEST_F(PictureAreaTest, WindowCoversTheInclusiveRightAndBottomEdges) {
+    area = {0, 0, 128, 32};  // (0,0) to (127,31) in the playlist
+    WriteBmp("red.bmp", Solid(128, 32, 0xff0000));
+    Play({{"red.bmp", 0}});
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(127, 31) == 0xff0000; }));
+    EXPECT_EQ(RasterPixel(128, 31), 0u);
+    EXPECT_EQ(RasterPixel(127, 32), 0u);
+}
+
+TEST_F(PictureAreaTest, AnAreaWithoutItemsCountsAsPlayedAndEndsAtOnce) {
+    player->playback.normal.requiredPlaytimes = 4;
+    Play({});
+    ASSERT_TRUE(Eventually([&] { return player->playback.normal.exitCounter == 1; }));
+    EXPECT_EQ(player->playback.normal.completionCounters[0], 4);
+    EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
+    EXPECT_EQ(player->output.display->CaptureRaster().Pixel(40, 30) & 0xffffff, 0u) << "no window";
+}
+
+// Time read on the player's clock, running slower than real time here so that
+// a loaded machine's delays stay small in it.
+class SlowPictureAreaTest : public PictureAreaTest {
+protected:
+    SlowPictureAreaTest() : PictureAreaTest(0.1) {}
+};
+
+TEST_F(SlowPictureAreaTest, RemainZeroGoesOnAsSoonAsThePictureIsShown) {
+    WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
+    WriteBmp("green.bmp", Solid(64, 32, 0x00ff00));
+    Play({{"red.bmp", 0}, {"green.bmp", 0}}, Layer::Normal, 0, /*remain=*/0);
+    auto& counter = player->playback.normal.completionCounters[0];
+    ASSERT_TRUE(Eventually([&] { return counter >= 1; }, 20000));
+    const int first = counter;
+    const int64_t from = player->clock.Ticks();
+    ASSERT_TRUE(Eventually([&] { return counter >= first + 2; }, 20000));
+    // A cycle of two items is the frame's pauses (1 + 1 + 1 + 100 ms) and no
+    // remain; remain 1 would add two seconds.
+    EXPECT_LT(player->clock.Ticks() - from, 2 * 1000);
+}
+
+TEST_F(SlowPictureAreaTest, AStopDuringTheRemainEndsTheAreaWithinTwentyMilliseconds) {
+    WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
+    Play({{"red.bmp", 0}}, Layer::Normal, 0, /*remain=*/100);
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }, 20000));
+    const int64_t stopAt = player->clock.Ticks();
+    player->playback.normal.stopFlag = true;
+    ASSERT_TRUE(Eventually([&] { return player->playback.normal.exitCounter == 1; }, 20000));
+    // The remain wait looks every 20 ms; then the area ends at once (no
+    // effect runs during the remain). The rest is room for the test's polling.
+    EXPECT_LE(player->clock.Ticks() - stopAt, 20 + 1 + 10);
 }
 
 // A slower clock: the OSD's moment of background between two showings lasts

@@ -126,20 +126,32 @@ TEST_F(StorageTest, TestLogAppendsWholeEntriesOnlyWhenEnabled) {
 
 std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
-TEST(PlayerTypeTest, ModelCodeSetsTypeAndBounds) {
-    auto l = ParsePlayerType(Bytes("%#RL4a 37 4c#%"), false);
-    EXPECT_EQ(l.text, "J7-L");
-    EXPECT_EQ(l.rasterBounds, (Size{2880, 600}));
-    auto c = ParsePlayerType(Bytes("noise4A,37,43"), false);
-    EXPECT_EQ(c.text, "J7-C");
-    EXPECT_EQ(c.rasterBounds, (Size{1024, 768}));
-    auto plain = ParsePlayerType(Bytes("4A 37 20"), false);
-    EXPECT_EQ(plain.text, "J7");
-    EXPECT_EQ(plain.rasterBounds, (Size{1920, 1080}));
-    auto j6c = ParsePlayerType(Bytes("4A 36 43"), false);
-    EXPECT_EQ(j6c.text, "J6-C");
-    EXPECT_TRUE(j6c.ShiftsOsdRight());
-    EXPECT_EQ(j6c.rasterBounds, (Size{1920, 1080})) << "J6 types leave the bounds";
+TEST(PlayerTypeTest, EveryModelCodeGivesItsTypeAndBounds) {
+    // Three characters as two hex digits each, one character apart: "J", the
+    // generation digit and the type letter.
+    const struct {
+        const char* answer;
+        const char* type;
+        Size bounds;
+    } kCases[] = {
+        {"4A 37 43", "J7-C", {1024, 768}},       {"4A 37 20", "J7", {1920, 1080}},
+        {"4A 37 41", "J7-A", {1920, 1080}},      {"4A 37 4C", "J7-L", {2880, 600}},
+        {"4A 37 53", "J7-S", {640, 480}},        {"4A 36 43", "J6-C", {1920, 1080}},
+        {"4A 36 20", "J6", {1920, 1080}},        {"4A 36 53", "J6-S", {1920, 1080}},
+        {"%#RL4a,37,4c#%", "J7-L", {2880, 600}},  // lower-case digits, other separators
+    };
+    for (const auto& c : kCases) {
+        PlayerType type = ParsePlayerType(Bytes(c.answer), false);
+        EXPECT_EQ(type.text, c.type) << c.answer;
+        EXPECT_TRUE(type.known) << c.answer;
+        EXPECT_EQ(type.rasterBounds, c.bounds) << c.answer;
+        EXPECT_EQ(type.ShiftsOsdRight(), std::string(c.type) == "J6-C") << c.answer;
+    }
+    // An unknown letter of a known generation is no type: a hardware error.
+    PlayerType unknown = ParsePlayerType(Bytes("4A 37 5A"), false);
+    EXPECT_EQ(unknown.text, "hardware erro");
+    EXPECT_FALSE(unknown.known);
+    EXPECT_EQ(unknown.rasterBounds, (Size{1920, 1080}));
 }
 
 TEST(PlayerTypeTest, NoUsableAnswerIsAHardwareError) {
@@ -148,7 +160,6 @@ TEST(PlayerTypeTest, NoUsableAnswerIsAHardwareError) {
     EXPECT_EQ(ParsePlayerType(Bytes("4A 37"), false).text, "hardware erro") << "partial answer";
     // The first match counts even when it is not a known type.
     EXPECT_EQ(ParsePlayerType(Bytes("41 42 43 4A 37 4C"), false).text, "hardware erro");
-    EXPECT_FALSE(ParsePlayerType(Bytes("4A 37 5A"), false).known);
 }
 
 }  // namespace
