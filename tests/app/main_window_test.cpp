@@ -35,14 +35,6 @@ TEST_F(MainWindowTest, VolumeKeysClampAndPersist) {
     EXPECT_EQ(player->device.volume, 10);
 }
 
-TEST_F(MainWindowTest, ProgramKeysRequestNextAndPrevious) {
-    Key(key::kNextProgram);
-    EXPECT_TRUE(player->playback.normal.nextRequested);
-    Key(key::kPreviousProgram);
-    EXPECT_TRUE(player->playback.normal.previousRequested);
-    EXPECT_FALSE(player->playback.osd.nextRequested);
-}
-
 TEST_F(MainWindowTest, CycleMessagesCountOnlyCycleNotices) {
     MainWndProc(*player, {msg::kNormalCycle, 0, 1});
     MainWndProc(*player, {msg::kNormalCycle, 0, 2});

@@ -34,16 +34,9 @@ TEST_F(StorageTest, RunModeComesFromStorePlace) {
     EXPECT_EQ(DecideRunMode(fs), RunMode::Flash) << "empty file";
 }
 
-TEST_F(StorageTest, StoragePathsFollowTheRunMode) {
-    auto sd = BuildStoragePaths(RunMode::SdCard);
-    EXPECT_EQ(sd.video, "\\Storage Card 1_0\\video\\");
-    EXPECT_EQ(sd.playlist, "\\Storage Card 1_0\\xml\\playlist.xml");
-    EXPECT_EQ(sd.backupPlaylist, "\\Storage Card 1_0\\videotemp\\playlist.xml");
-    auto flash = BuildStoragePaths(RunMode::Flash);
-    EXPECT_EQ(flash.playlist, "\\Storage Card\\xml\\playlist.xml");
-
+TEST_F(StorageTest, StartUpCreatesTheRunModesDirectories) {
     std::filesystem::create_directories(dir.Path() / "Storage Card");
-    CreateStandardDirectories(fs, flash);
+    CreateStandardDirectories(fs, BuildStoragePaths(RunMode::Flash));
     for (const char* d :
          {"\\Storage Card\\video", "\\Storage Card\\videotemp", "\\Storage Card\\xml",
           "\\nand\\upfiles", "\\nand\\tabletemp", "\\nand\\table\\statisticalnoise",
@@ -97,11 +90,6 @@ TEST_F(StorageTest, VolumeIsClampedAndStoredAsOneByte) {
     EXPECT_EQ(ReadVolume(fs, 100), 70);
     Put(files::kVolume, std::string(1, char(0xC8)));  // -56 as the board's signed byte
     EXPECT_EQ(ReadVolume(fs, 100), 0);
-}
-
-TEST_F(StorageTest, VersionIsFourBytes) {
-    auto bytes = VersionBytes(kVersionString);
-    EXPECT_EQ(bytes, (std::array<uint8_t, 4>{2, 3, 0, 1}));
 }
 
 TEST(TestLogFormat, NumbersAreNotPadded) {
