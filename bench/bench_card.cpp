@@ -31,7 +31,7 @@ struct Line {
     Line() : sim(OwnDir(), {}), events(clock) {
         Settings settings;
         settings.serialCom3 = sim.CardPath();
-        ports = std::make_unique<CardPorts>(settings, clock, events);
+        ports = std::make_unique<CardPorts>(settings, events, &clock);
         OpenCardPortAt(ports->cardPort, kCardPortNumber, 576000);
     }
     test::CardSim sim;
@@ -79,7 +79,7 @@ double CommandsPerSecond(Line& line, int threads, double seconds) {
 }
 
 // The ratios, measured in one run. Baseline: the exchange's own floor, a 20 ms
-// sleep on the player's clock followed by the 2 ms of silence that ends a read.
+// sleep on real time (the ports' clock) followed by the 2 ms of silence that ends a read.
 void BM_BrightnessRatios(benchmark::State& state) {
     Line& line = SharedLine();
     for (auto _ : state) {

@@ -88,7 +88,7 @@ Size ParseSize(const std::string& text, Size fallback) {
     int w = 0, h = 0;
     char x = 0;
     if (std::sscanf(text.c_str(), "%d%c%d", &w, &x, &h) == 3 && (x == 'x' || x == 'X') && w > 0 &&
-        h > 0 && w <= 16384 && h <= 16384)
+        h > 0 && w <= kMaxWindowSide && h <= kMaxWindowSide)
         return {w, h};
     return fallback;
 }

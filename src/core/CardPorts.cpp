@@ -1,6 +1,5 @@
 #include "core/CardPorts.h"
 
-#include "platform/clock/Clock.h"
 #include "platform/config/Settings.h"
 #include "platform/events/EventLog.h"
 
@@ -13,11 +12,11 @@ SerialPort::DeviceMap Devices(const Settings& settings) {
 
 }  // namespace
 
-CardPorts::CardPorts(const Settings& settings, const Clock& c, EventLog& e)
+CardPorts::CardPorts(const Settings& settings, EventLog& e, const Clock* given)
     : cardPort(Devices(settings)),
       auxPort(Devices(settings)),
       auxPortMode(settings.auxPortMode),
-      clock(c),
+      deviceClock(given ? *given : realTime_),
       events(e) {}
 
 void CardPorts::SaveRelaySwitches(std::vector<std::pair<int, int>> switches) {

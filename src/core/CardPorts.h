@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/clock/Clock.h"
 #include "platform/serial/SerialPort.h"
 
 namespace led {
 
-class Clock;
 class EventLog;
 struct Settings;
 
@@ -23,11 +23,18 @@ inline constexpr int kCardPortNumber = 3;
 inline constexpr int kAuxPortNumber = 4;
 
 class CardPorts {
+    Clock realTime_;  // first: deviceClock may refer to it
+
 public:
     // Port devices come from serial.com3 / serial.com4, `auxPortMode` from
-    // serial.aux-port-mode. Waits run on `clock`; every command, reply and
-    // brightness sent is written to `events`.
-    CardPorts(const Settings& settings, const Clock& clock, EventLog& events);
+    // serial.aux-port-mode; every command, reply and brightness sent is written
+    // to `events`. The waits for the card and the aux board run on
+    // `deviceClock`, real time unless one is given: the devices answer no
+    // sooner when the player's clock previews a day in minutes, and a wait
+    // that shrank with it would lose their answers. Tests on a loaded machine
+    // give a slower clock.
+    explicit CardPorts(const Settings& settings, EventLog& events,
+                       const Clock* deviceClock = nullptr);
     CardPorts(const CardPorts&) = delete;
     CardPorts& operator=(const CardPorts&) = delete;
 
@@ -48,7 +55,7 @@ public:
     // The saved switches, the first time only; empty afterwards.
     std::vector<std::pair<int, int>> TakeRelaySwitches();
 
-    const Clock& clock;
+    const Clock& deviceClock;
     EventLog& events;
 
 private:

@@ -100,7 +100,7 @@ public:
     Clock clock;
     DeviceFs fs;
     EventLog events;
-    CardPorts ports{settings, clock, events};  // `cardPort` and `auxPort`
+    CardPorts ports{settings, events};  // `cardPort` and `auxPort`
     std::unique_ptr<System> system;
     MessageQueue queue;
     // The media graph of each layer with its flags (videoPlaying among them:

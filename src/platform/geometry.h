@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 namespace led {
 
@@ -28,9 +29,15 @@ struct Rect {
     static Rect FromEdges(int left, int top, int right, int bottom) {
         return {left, top, right - left, bottom - top};
     }
-    // The playlist keeps rectangles with inclusive right and bottom edges.
+    // The playlist keeps rectangles with inclusive right and bottom edges. The
+    // sizes are computed in 64 bits: edges from a file may lie so far apart
+    // that right - left + 1 overflows. Such a rectangle keeps its right
+    // (bottom) end and loses its far left (top), so its part on the raster
+    // stays; Right() and Bottom() always fit an int.
     static Rect FromInclusive(int left, int top, int right, int bottom) {
-        return {left, top, right - left + 1, bottom - top + 1};
+        auto [x, width] = InclusiveSpan(left, right);
+        auto [y, height] = InclusiveSpan(top, bottom);
+        return {x, y, width, height};
     }
     int Left() const { return x; }
     int Top() const { return y; }
@@ -53,6 +60,17 @@ struct Rect {
                          std::max(Bottom(), o.Bottom()));
     }
     friend bool operator==(const Rect&, const Rect&) = default;
+
+private:
+    struct Span {
+        int start, length;
+    };
+    static Span InclusiveSpan(int first, int last) {
+        constexpr int64_t kMax = std::numeric_limits<int>::max();
+        const int64_t end = std::min<int64_t>(int64_t(last) + 1, kMax);
+        const int64_t start = std::max<int64_t>(first, end - kMax);
+        return {int(start), int(std::max<int64_t>(end - start, 0))};
+    }
 };
 
 // A colour as the board stores it in records and files: R + 256 G + 65536 B

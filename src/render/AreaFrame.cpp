@@ -1,5 +1,7 @@
 #include "render/AreaFrame.h"
 
+#include <new>
+
 #include "core/AreaContext.h"
 #include "platform/display/Display.h"
 
@@ -11,11 +13,31 @@ uint64_t CycleWParam(const PictureLikeBody& body, bool played) {
     return reinterpret_cast<uintptr_t>(body.cycleText);
 }
 
-// Nothing to play: the area counts as having played its share at once.
+// Nothing to play, or no window to play in: the area counts as having played
+// its share at once, so that it never holds its program back.
 void ReportNothingToPlay(const AreaContext& c, const PictureLikeBody& body) {
     c.StoreCycleCount(c.state.requiredPlaytimes.load());
     c.SendCycleMessage(CycleWParam(body, false));
     c.Sleep(2);
+}
+
+// The area's window, cut to the raster: sizes come from files, and only what
+// the raster shows needs pixels. None when nothing of the area is on the
+// raster (the board's window creation fails on an empty rectangle) or when
+// its surface cannot be had.
+std::unique_ptr<Window> CreateAreaWindow(const AreaContext& c, const char* title) {
+    Display* display = c.services.display;
+    if (!display) return nullptr;
+    const AreaRecord& area = c.area;
+    const Size raster = display->RasterSize();
+    const Rect frame = Rect::FromInclusive(area.left, area.top, area.right, area.bottom)
+                           .Intersected({0, 0, raster.width, raster.height});
+    if (frame.IsEmpty()) return nullptr;
+    try {
+        return display->CreateWindow(title, frame, true);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 }  // namespace
@@ -26,15 +48,11 @@ void RunPictureLikeArea(const AreaContext& c, const PictureLikeBody& body) {
         ReportNothingToPlay(c, body);
         return;
     }
-    Rect frame = Rect::FromInclusive(area.left, area.top, area.right, area.bottom);
-    if (frame.IsEmpty() || !c.services.display) {
-        // The board's window creation fails on an empty rectangle.
-        c.SendCycleMessage(CycleWParam(body, false));
-        c.Sleep(2);
+    std::unique_ptr<Window> window = CreateAreaWindow(c, body.windowTitle);
+    if (!window) {
+        ReportNothingToPlay(c, body);
         return;
     }
-    std::unique_ptr<Window> window =
-        c.services.display->CreateWindow(body.windowTitle, frame, true);
     if (c.StopRequested()) return;
 
     int32_t cycles = 0;

@@ -18,14 +18,19 @@
 namespace led {
 namespace {
 
-// The board loads pictures at their own size and copies them window-sized;
-// a picture made for another size is scaled to the window once, so that the
-// effect's frames and the final copy agree.
-Surface FitToWindow(Surface picture, Size window) {
+// The board loads pictures at their own size and copies them window-sized
+// from their top-left corner, never scaled (scaling blurs LED text that is a
+// pixel or two off). A picture of another size is placed once on a
+// window-sized surface, cut at the window's edges and on the area's
+// background where it does not reach (the effect filled the window with it
+// first), so that the effect's frames and the final copy agree.
+Surface PlaceInWindow(Surface picture, Size window, Colour background) {
     if (picture.GetSize() == window || window.width <= 0 || window.height <= 0) return picture;
-    Surface fitted(window.width, window.height);
-    Canvas(fitted).Stretch(picture, picture.Bounds(), fitted.Bounds());
-    return fitted;
+    Surface placed = Surface::Uninitialised(window.width, window.height);
+    Canvas canvas(placed);
+    canvas.FillAll(background);
+    canvas.Copy(picture);
+    return placed;
 }
 
 class PictureItems {
@@ -48,7 +53,7 @@ public:
         }
         const Rect frame = window.Frame();
         std::optional<Surface> picture =
-            FitToWindow(std::move(loaded.picture), {frame.width, frame.height});
+            PlaceInWindow(std::move(loaded.picture), {frame.width, frame.height}, background_);
         const uint32_t delay = EffectDelay(item.movespeedIn);
         const int entry =
             item.effectIn == kRandomEffect ? RandomEffectNumber(random_) : item.effectIn;

@@ -12,7 +12,7 @@ int SetRelay(CardPorts& ports, int state, int index) {
     if (known) ports.relayStates[size_t(index)] = state;
     if (!ports.auxBoardOnline) return 0;
     if (ports.auxPortMode != 0) {
-        ports.clock.Sleep(100);
+        ports.deviceClock.Sleep(100);
         return 1;
     }
     if (!known) return 1;

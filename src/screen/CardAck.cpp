@@ -12,8 +12,9 @@ namespace led {
 bool WaitCardAck(CardPorts& ports, const SerialPort::ExchangeLock&, AckWait wait) {
     constexpr size_t kAckBuffer = 50;
     std::string buffer(kAckBuffer, '\0');
+    if (!ports.cardPort.IsOpen()) return false;  // nothing can answer
     for (int attempt = 0; attempt < wait.attempts; ++attempt) {
-        ports.clock.Sleep(wait.periodMs);
+        ports.deviceClock.Sleep(wait.periodMs);
         size_t got = ports.cardPort.Read(reinterpret_cast<uint8_t*>(buffer.data()), kAckBuffer);
         if (got == 0) continue;
         std::string_view reply(buffer.data(), got);

@@ -53,7 +53,9 @@ ExchangeResult RunExchangeLocked(CardPorts& ports, PortRole role, const Exchange
     LogCardCommand(ports, role,
                    exchange.logText.empty() ? WithoutPadding(exchange.command) : exchange.logText,
                    exchange.command.size(), result.written);
-    if (exchange.waitMs > 0) ports.clock.Sleep(exchange.waitMs);
+    // Nothing went out (a closed port, a line that gave up): no answer can come.
+    if (!result.written) return result;
+    if (exchange.waitMs > 0) ports.deviceClock.Sleep(exchange.waitMs);
     if (exchange.replyMax > 0) {
         result.reply.resize(exchange.replyMax);
         size_t got = port.Read(reinterpret_cast<uint8_t*>(result.reply.data()), exchange.replyMax);

@@ -26,7 +26,7 @@ struct Exchange {
     Exchange& LogAs(std::string_view text) { return logText = text, *this; }
 
     std::string_view command;  // the bytes written, padding included
-    int waitMs = 0;            // after the write, on the player's clock
+    int waitMs = 0;            // after the write, on the devices' (real) clock
     size_t replyMax = 0;       // 0: no answer is read
     bool purgeAll = false;     // discard both queues first (else only the input)
     std::string_view logText;  // text for the events log; empty: the command itself

@@ -34,7 +34,7 @@ bool ProbeCardBaud(CardPorts& ports, int port) {
                                     {"open", ports.cardPort.IsOpen()},
                                     {"baud", ports.cardPort.Baud()},
                                     {"answered", answered}});
-    ports.clock.Sleep(500);
+    if (ports.cardPort.IsOpen()) ports.deviceClock.Sleep(500);  // the card settles
     if (ports.auxPortMode == 0 || ports.auxPortMode == 1) {
         auto lock = ports.auxPort.LockExchange();
         OpenCardPortAt(ports.auxPort, kAuxPortNumber, ports.auxPortMode == 0 ? 115200 : 9600);

@@ -45,7 +45,9 @@ std::optional<Size> ParseTestConfig(const std::string& text) {
 
 Size DecideWindowSize(const DeviceFs& fs, Size screen) {
     if (auto text = fs.ReadText(files::kTestConfig, 20))
-        if (auto size = ParseTestConfig(*text)) return *size;
+        if (auto size = ParseTestConfig(*text);
+            size && size->width <= kMaxWindowSide && size->height <= kMaxWindowSide)
+            return *size;
     if (screen.height != 600) return {1920, 1080};
     if (screen.width == 800 || screen.width == 2880) return {screen.width, 600};
     // A 600-line screen of another width has no rule of its own: use the

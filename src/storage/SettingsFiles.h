@@ -18,11 +18,16 @@ inline constexpr const char* kVersionString = "2.3.0.1";
 // 1 (Chinese) when the byte is 1 or the file cannot be read, else 0.
 bool ReadLanguageChinese(const DeviceFs& fs);
 
+// The largest side of a main window, from the command line (--size) or
+// testconfig.txt: 16384 x 16384 is already a gigabyte a surface.
+inline constexpr int kMaxWindowSide = 16384;
+
 // "width*height/" from the first 20 bytes; none when the text does not follow
 // that shape (then the screen-size rule applies).
 std::optional<Size> ParseTestConfig(const std::string& text);
-// The main window size: testconfig.txt when present and well formed, else by
-// the screen size.
+// The main window size: testconfig.txt when present, well formed and within
+// kMaxWindowSide, else by the screen size (a size no raster can have must not
+// break every boot from the card).
 Size DecideWindowSize(const DeviceFs& fs, Size screen);
 
 // "2.3.0.1" as four bytes.

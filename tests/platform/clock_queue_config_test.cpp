@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "platform/clock/Clock.h"
@@ -39,8 +40,7 @@ TEST(MessageQueueTest, SendWaitsForTheLoopAndTimersFire) {
     Clock clock(*LocalTime::Parse("2026-01-01 00:00:00"), 1000.0);
     MessageQueue queue(clock);
     std::vector<uint32_t> seen;
-    int timerFires = 0;
-    queue.SetTimer(7, 15000);  // 15 ms of real time
+    std::atomic<int> timerFires{0};
     std::thread loop([&] {
         queue.Run([&](const Message& m) -> int64_t {
             if (m.code == msg::kTimer && m.wParam == 7 && ++timerFires == 2) queue.Quit(3);
@@ -50,6 +50,9 @@ TEST(MessageQueueTest, SendWaitsForTheLoopAndTimersFire) {
     });
     queue.Post({100, 0, 0});
     EXPECT_EQ(queue.Send({21, 0, 0}), 42);
+    // Set once both are handled: a late test thread cannot meet a loop that
+    // has already quit.
+    queue.SetTimer(7, 15000);  // 15 ms of real time
     loop.join();
     EXPECT_EQ(timerFires, 2);
     ASSERT_EQ(seen.size(), 2u);
@@ -62,7 +65,8 @@ TEST(SettingsTest, FileAndKeysApplyWithErrorsReported) {
     int fd = mkstemp(path);
     ASSERT_GE(fd, 0);
     std::string text =
-        "# comment\n[display]\nbackend = headless\nsize = \"640x480\"\n[serial]\naux-port-mode = 1\n"
+        "# comment\n[display]\nbackend = headless\nsize = \"640x480\"\n[serial]\naux-port-mode = "
+        "1\n"
         "bogus = 1\n[clock]\ntime-scale = fast\nnot a key line\n";
     ASSERT_EQ(write(fd, text.data(), text.size()), ssize_t(text.size()));
     close(fd);

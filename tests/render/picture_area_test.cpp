@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <thread>
 
 #include "app/MainWindow.h"
@@ -48,20 +49,21 @@ protected:
     }
 
     void Play(std::vector<std::pair<std::string, int>> items, Layer layer = Layer::Normal,
-              int exitEffect = 0) {
+              int exitEffect = 0, int remain = 1) {
         auto p = std::make_shared<ProgramRecord>();
         p->idText = "pic";
         AreaRecord a;
         a.type = area_type::kPicture;
-        a.left = 10, a.top = 20, a.right = 73, a.bottom = 51;  // 64 x 32
-        a.backgroundColour = 0x000000;
+        a.left = area.x, a.top = area.y;
+        a.right = area.x + area.width - 1, a.bottom = area.y + area.height - 1;
+        a.backgroundColour = background;
         for (auto& [name, effect] : items) {
             AreaItem item;
             item.path = "\\Storage Card\\video\\" + name;
             item.effectIn = effect;
             item.effectOut = exitEffect;
             item.movespeedIn = 1;
-            item.remain = 1;
+            item.remain = remain;
             a.items.push_back(item);
         }
         p->areas.push_back(a);
@@ -82,6 +84,8 @@ protected:
         return player->output.display->CaptureRaster().Pixel(x, y) & 0xffffff;
     }
 
+    Rect area{10, 20, 64, 32};      // on the 200 x 100 raster
+    int32_t background = 0x000000;  // 0x00BBGGRR
     test::TempDir dir;
     std::filesystem::path video = dir.Path() / "Storage Card" / "video";
     std::unique_ptr<Player> player;
@@ -103,12 +107,59 @@ TEST_F(PictureAreaTest, ShowsEachPictureAndReportsTheFirstCycleOnce) {
     EXPECT_EQ(player->playback.normal.Run()->exitCounter, 1);
 }
 
-TEST_F(PictureAreaTest, PictureOfAnotherSizeIsFittedToTheWindow) {
+// As the board copies a picture: window-sized from its top-left corner, never
+// scaled (a scaled picture blurs LED text that is off by a pixel).
+TEST_F(PictureAreaTest, SmallerPictureSitsTopLeftOnTheAreasBackground) {
+    background = 0x00ff00;  // green
     WriteBmp("small.bmp", Solid(16, 8, 0x0000ff));
     Play({{"small.bmp", 0}});
-    ASSERT_TRUE(Eventually([&] { return RasterPixel(72, 50) == 0x0000ff; }))
-        << "bottom-right corner";
-    EXPECT_EQ(RasterPixel(10, 20), 0x0000ffu);
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(10, 20) == 0x0000ff; }));
+    EXPECT_EQ(RasterPixel(25, 27), 0x0000ffu) << "the picture's last pixel";
+    EXPECT_EQ(RasterPixel(26, 20), 0x00ff00u) << "right of the picture";
+    EXPECT_EQ(RasterPixel(10, 28), 0x00ff00u) << "below the picture";
+    EXPECT_EQ(RasterPixel(73, 51), 0x00ff00u) << "the area's bottom-right corner";
+    EXPECT_EQ(RasterPixel(74, 52), 0u) << "outside the area";
+}
+
+TEST_F(PictureAreaTest, LargerPictureIsCutToTheAreaFromItsTopLeft) {
+    Surface picture(100, 50);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 100; ++x)
+            picture.SetPixel(x, y, uint32_t(x) << 16 | uint32_t(y) << 8 | 0x80);
+    WriteBmp("large.bmp", picture);
+    Play({{"large.bmp", 0}});
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(10, 20) == 0x000080; }));
+    for (Point p : {Point{63, 0}, Point{0, 31}, Point{63, 31}, Point{20, 10}})
+        EXPECT_EQ(RasterPixel(10 + p.x, 20 + p.y), picture.Pixel(p.x, p.y) & 0xffffff)
+            << p.x << "," << p.y;
+    EXPECT_EQ(RasterPixel(74, 30), 0u) << "cut at the area's right edge";
+}
+
+// Sizes from files are not to be trusted: a window never exceeds the raster.
+TEST_F(PictureAreaTest, AreaReachingFarBeyondTheRasterPlaysInTheVisiblePart) {
+    area = {10, 20, 64, std::numeric_limits<int>::max() - 20};  // bottom 2^31 - 2
+    WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
+    Play({{"red.bmp", 0}});
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }));
+    EXPECT_TRUE(Eventually([&] { return player->playback.normal.completionCounters[0] >= 1; }));
+}
+
+// A window that cannot be made must not hold a program back that ends by its
+// play count: the area counts as having played it, reports and ends.
+TEST_F(PictureAreaTest, AreaWithoutAWindowCountsAsPlayedAndEnds) {
+    player->playback.normal.requiredPlaytimes = 3;
+    WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
+    for (Rect where : {Rect{10, 20, 0, 32}, Rect{500, 20, 64, 32}, Rect{10, 300, 64, 32}}) {
+        area = where;
+        player->playback.normal.completionCounters[0] = 0;
+        player->playback.normal.cycleMessageCount = 0;
+        Play({{"red.bmp", 0}});
+        ASSERT_TRUE(Eventually([&] { return player->playback.normal.exitCounter == 1; }))
+            << "ends by itself";
+        EXPECT_EQ(player->playback.normal.completionCounters[0], 3);
+        EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
+        EXPECT_EQ(StopProgram(*player, 1, false), 1);
+    }
 }
 
 TEST_F(PictureAreaTest, EightBitFileIsRewrittenAs32BitAtItsFirstShowing) {
@@ -129,6 +180,57 @@ TEST_F(PictureAreaTest, UnloadableFilesAreSkippedAndTheAreaStillCompletes) {
         Eventually([&] { return player->playback.normal.Run()->completionCounters[0] >= 3; }));
     EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
     EXPECT_EQ(RasterPixel(40, 30), 0u);
+}
+
+TEST_F(PictureAreaTest, WindowCoversTheInclusiveRightAndBottomEdges) {
+    area = {0, 0, 128, 32};  // (0,0) to (127,31) in the playlist
+    WriteBmp("red.bmp", Solid(128, 32, 0xff0000));
+    Play({{"red.bmp", 0}});
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(127, 31) == 0xff0000; }));
+    EXPECT_EQ(RasterPixel(128, 31), 0u);
+    EXPECT_EQ(RasterPixel(127, 32), 0u);
+}
+
+TEST_F(PictureAreaTest, AnAreaWithoutItemsCountsAsPlayedAndEndsAtOnce) {
+    player->playback.normal.requiredPlaytimes = 4;
+    Play({});
+    ASSERT_TRUE(Eventually([&] { return player->playback.normal.exitCounter == 1; }));
+    EXPECT_EQ(player->playback.normal.completionCounters[0], 4);
+    EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
+    EXPECT_EQ(player->output.display->CaptureRaster().Pixel(40, 30) & 0xffffff, 0u) << "no window";
+}
+
+// Time read on the player's clock, running slower than real time here so that
+// a loaded machine's delays stay small in it.
+class SlowPictureAreaTest : public PictureAreaTest {
+protected:
+    SlowPictureAreaTest() : PictureAreaTest(0.1) {}
+};
+
+TEST_F(SlowPictureAreaTest, RemainZeroGoesOnAsSoonAsThePictureIsShown) {
+    WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
+    WriteBmp("green.bmp", Solid(64, 32, 0x00ff00));
+    Play({{"red.bmp", 0}, {"green.bmp", 0}}, Layer::Normal, 0, /*remain=*/0);
+    auto& counter = player->playback.normal.completionCounters[0];
+    ASSERT_TRUE(Eventually([&] { return counter >= 1; }, 20000));
+    const int first = counter;
+    const int64_t from = player->clock.Ticks();
+    ASSERT_TRUE(Eventually([&] { return counter >= first + 2; }, 20000));
+    // A cycle of two items is the frame's pauses (1 + 1 + 1 + 100 ms) and no
+    // remain; remain 1 would add two seconds.
+    EXPECT_LT(player->clock.Ticks() - from, 2 * 1000);
+}
+
+TEST_F(SlowPictureAreaTest, AStopDuringTheRemainEndsTheAreaWithinTwentyMilliseconds) {
+    WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
+    Play({{"red.bmp", 0}}, Layer::Normal, 0, /*remain=*/100);
+    ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }, 20000));
+    const int64_t stopAt = player->clock.Ticks();
+    player->playback.normal.stopFlag = true;
+    ASSERT_TRUE(Eventually([&] { return player->playback.normal.exitCounter == 1; }, 20000));
+    // The remain wait looks every 20 ms; then the area ends at once (no
+    // effect runs during the remain). The rest is room for the test's polling.
+    EXPECT_LE(player->clock.Ticks() - stopAt, 20 + 1 + 10);
 }
 
 // A slower clock: the OSD's moment of background between two showings lasts

@@ -14,7 +14,8 @@ namespace led::test {
 
 // The card's waits (5 to 100 ms) stretched ten times in real time: cardsim is a
 // process like any other, and on a busy machine it may take tens of
-// milliseconds to answer. Tests check what is answered, not how fast.
+// milliseconds to answer. Tests check what is answered, not how fast. Given
+// to the ports as their device clock.
 inline Clock SlowClock(double scale = 0.1) {
     return Clock(*LocalTime::Parse("2026-03-05 07:08:09"), scale);
 }
@@ -26,7 +27,7 @@ struct CardLine {
         settings.serialCom3 = sim.CardPath();
         settings.serialCom4 = sim.AuxPath();
         settings.auxPortMode = auxPortMode;
-        ports = std::make_unique<CardPorts>(settings, clock, events);
+        ports = std::make_unique<CardPorts>(settings, events, &clock);
     }
     // Opens both ports at their speeds without the probe's waits.
     CardLine& Open() {

@@ -2,8 +2,10 @@
 
 #include <thread>
 
+#include "core/Player.h"
 #include "screen/AuxBoard.h"
 #include "screen/Brightness.h"
+#include "screen/CardExchange.h"
 #include "screen/CardSenders.h"
 #include "screen/CardTestSupport.h"
 
@@ -45,6 +47,22 @@ TEST(CardProbeTest, FallsBackTo115200WhenNothingAnswersAt576000) {
     EXPECT_EQ(commands[1]["baud"], 115200);
 }
 
+// The card and the aux board answer on real time; a player previewing a day in
+// minutes must still give them their 2 to 100 ms. Through the player's own
+// ports, with its clock running a thousand times as fast as real time.
+TEST(CardWaitsTest, RunOnRealTimeWhileThePlayersClockRunsFast) {
+    CardSim sim(BinDir(), {"--aux", "--fault", "late", "--late-ms", "15"});
+    Settings settings;
+    settings.serialCom3 = sim.CardPath();
+    settings.serialCom4 = sim.AuxPath();
+    Player player(settings, Clock(*LocalTime::Parse("2026-03-05 07:08:09"), 1000.0),
+                  MakeHeadlessBackend());
+    EXPECT_TRUE(ProbeCardBaud(player.ports)) << "an answer 15 ms late is within the 100 ms wait";
+    EXPECT_EQ(player.ports.cardPort.Baud(), 576000);
+    EXPECT_EQ(ReadSensorBlock(player.ports).rfind("%#RL#%!#", 0), 0u)
+        << "the sensor read waits its 50 ms";
+}
+
 TEST(CardProbeTest, AuxPortStaysClosedInOtherModes) {
     CardSim sim(BinDir(), {"--aux"});
     CardLine line(sim, 2, FastClock());
@@ -60,7 +78,7 @@ TEST(CardProbeTest, MissingDevicesLeaveClosedPortsWhoseCommandsFailSilently) {
         Settings settings;
         settings.serialCom3 = device;
         settings.serialCom4 = device;
-        CardPorts ports(settings, clock, events);
+        CardPorts ports(settings, events, &clock);
         EXPECT_FALSE(ProbeCardBaud(ports));
         EXPECT_FALSE(ports.cardPort.IsOpen());
         EXPECT_FALSE(ports.auxPort.IsOpen());
@@ -110,7 +128,11 @@ TEST(AuxBoardTest, RelaysAreAddressedFrom23DownAndOnlyWhileTheBoardIsOnline) {
     EXPECT_EQ(commands[1]["command"], "!#WL 0022 0001 00#!");
     EXPECT_EQ(commands[2]["command"], "!#WL 0020 0001 00#!");
     EXPECT_EQ(commands[3]["command"], "!#RL 0000 0032#!");
-    EXPECT_TRUE(sim.Commands("card").empty());
+    // Nothing reached the card: a marker sent now is the first command it hears.
+    ASSERT_EQ(SetCardSwitchC400(ports, true), 1);
+    auto card = sim.Commands("card", 1);
+    ASSERT_EQ(card.size(), 1u);
+    EXPECT_EQ(card[0]["command"], "*#WL C400 0202 0af547#*");
 }
 
 TEST(AuxBoardTest, ModeOneSendsOnlyTheBinaryBrightnessPacket) {
@@ -129,9 +151,15 @@ TEST(AuxBoardTest, ModeOneSendsOnlyTheBinaryBrightnessPacket) {
     EXPECT_EQ(commands[0]["level"], 0);
     EXPECT_EQ(commands[0]["checksum"], 0x4D);
     EXPECT_EQ(commands[0]["sumOk"], true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // room for stray lines
-    EXPECT_EQ(sim.Commands("aux").size(), 1u);
-    EXPECT_TRUE(sim.Commands("card").empty());
+    // Nothing else went out: markers sent now follow at once on both ports.
+    RunExchange(ports, PortRole::Aux, Exchange("!#RL 0000 0001#!"));
+    ASSERT_EQ(SetCardSwitchC400(ports, true), 1);
+    auto aux = sim.Commands("aux", 2);
+    ASSERT_EQ(aux.size(), 2u);
+    EXPECT_EQ(aux[1]["command"], "!#RL 0000 0001#!");
+    auto card = sim.Commands("card", 1);
+    ASSERT_EQ(card.size(), 1u);
+    EXPECT_EQ(card[0]["command"], "*#WL C400 0202 0af547#*");
 }
 
 TEST(AuxBoardTest, ModeOneWithoutAnAuxDeviceReportsBrightnessFailure) {
@@ -141,18 +169,21 @@ TEST(AuxBoardTest, ModeOneWithoutAnAuxDeviceReportsBrightnessFailure) {
     EXPECT_EQ(SetCardBrightness(*line.ports, 50), 0);
 }
 
-TEST(BrightnessPacketTest, EveryLevelSumsToZeroAndLevelZeroHasChecksum4D) {
-    auto zero = BrightnessPacket(0);
-    EXPECT_EQ(zero[519], 0x4D);
-    unsigned others = 0;
-    for (size_t i = 0; i < 519; ++i) others += zero[i];
-    EXPECT_EQ(others, 0x4B3u);
-    for (int level : {1, 0x80, 255}) {
-        auto packet = BrightnessPacket(level);
-        EXPECT_EQ(packet[11], level);
-        unsigned sum = 0;
-        for (auto b : packet) sum += b;
-        EXPECT_EQ(sum % 256, 0u) << level;
+TEST(BrightnessPacketTest, FixedHeaderLevelZerosAndTheChecksumByte) {
+    // Checksums worked out by hand: the fixed bytes sum to 0x4B3, plus the level.
+    const struct {
+        int level;
+        uint8_t checksum;
+    } kCases[] = {{0, 0x4D}, {1, 0x4C}, {0x80, 0xCD}, {0x4D, 0x00}, {255, 0x4E}};
+    for (const auto& c : kCases) {
+        auto packet = BrightnessPacket(c.level);
+        ASSERT_EQ(packet.size(), 520u);
+        const uint8_t head[] = {0xAA, 0x55, 0x04, 0x00, 0x00, 0x02,
+                                0x00, 0x71, 0x00, 0x00, 0x40, uint8_t(c.level),
+                                0xFF, 0xFF, 0xFF};
+        for (size_t i = 0; i < sizeof head; ++i) EXPECT_EQ(packet[i], head[i]) << "byte " << i;
+        for (size_t i = sizeof head; i < 519; ++i) ASSERT_EQ(packet[i], 0) << "byte " << i;
+        EXPECT_EQ(packet[519], c.checksum) << "level " << c.level;
     }
 }
 

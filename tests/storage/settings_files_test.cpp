@@ -34,16 +34,9 @@ TEST_F(StorageTest, RunModeComesFromStorePlace) {
     EXPECT_EQ(DecideRunMode(fs), RunMode::Flash) << "empty file";
 }
 
-TEST_F(StorageTest, StoragePathsFollowTheRunMode) {
-    auto sd = BuildStoragePaths(RunMode::SdCard);
-    EXPECT_EQ(sd.video, "\\Storage Card 1_0\\video\\");
-    EXPECT_EQ(sd.playlist, "\\Storage Card 1_0\\xml\\playlist.xml");
-    EXPECT_EQ(sd.backupPlaylist, "\\Storage Card 1_0\\videotemp\\playlist.xml");
-    auto flash = BuildStoragePaths(RunMode::Flash);
-    EXPECT_EQ(flash.playlist, "\\Storage Card\\xml\\playlist.xml");
-
+TEST_F(StorageTest, StartUpCreatesTheRunModesDirectories) {
     std::filesystem::create_directories(dir.Path() / "Storage Card");
-    CreateStandardDirectories(fs, flash);
+    CreateStandardDirectories(fs, BuildStoragePaths(RunMode::Flash));
     for (const char* d :
          {"\\Storage Card\\video", "\\Storage Card\\videotemp", "\\Storage Card\\xml",
           "\\nand\\upfiles", "\\nand\\tabletemp", "\\nand\\table\\statisticalnoise",
@@ -77,6 +70,14 @@ TEST_F(StorageTest, TestConfigGivesTheWindowSize) {
     EXPECT_EQ(DecideWindowSize(fs, {1920, 1080}), (Size{1024, 768}));
     Put(files::kTestConfig, "garbage!!");
     EXPECT_EQ(DecideWindowSize(fs, {1920, 1080}), (Size{1920, 1080})) << "junk: the screen rule";
+    // A size the command line would refuse (beyond 16384 a side: a raster of
+    // gigabytes) must not break every boot from the SD card.
+    Put(files::kTestConfig, "16384*600/");
+    EXPECT_EQ(DecideWindowSize(fs, {1920, 1080}), (Size{16384, 600})) << "the largest --size";
+    for (const char* huge : {"16385*600/", "600*16385/", "20000*20000/", "99999*99999/"}) {
+        Put(files::kTestConfig, huge);
+        EXPECT_EQ(DecideWindowSize(fs, {800, 600}), (Size{800, 600})) << huge;
+    }
 }
 
 TEST_F(StorageTest, VolumeIsClampedAndStoredAsOneByte) {
@@ -101,11 +102,6 @@ TEST_F(StorageTest, VolumeAdjustmentWindowsMayCrossMidnight) {
     EXPECT_EQ(ScheduledVolume(fs, 9, 0, 0, 77), 77) << "begin equal to end holds nothing";
 }
 
-TEST_F(StorageTest, VersionIsFourBytes) {
-    auto bytes = VersionBytes(kVersionString);
-    EXPECT_EQ(bytes, (std::array<uint8_t, 4>{2, 3, 0, 1}));
-}
-
 TEST(TestLogFormat, NumbersAreNotPadded) {
     LocalTime t{2026, 3, 5, 7, 8, 9};
     EXPECT_EQ(FormatTestLogEntry("board boot staring ...", t),
@@ -128,20 +124,32 @@ TEST_F(StorageTest, TestLogAppendsWholeEntriesOnlyWhenEnabled) {
 
 std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
-TEST(PlayerTypeTest, ModelCodeSetsTypeAndBounds) {
-    auto l = ParsePlayerType(Bytes("%#RL4a 37 4c#%"), false);
-    EXPECT_EQ(l.text, "J7-L");
-    EXPECT_EQ(l.rasterBounds, (Size{2880, 600}));
-    auto c = ParsePlayerType(Bytes("noise4A,37,43"), false);
-    EXPECT_EQ(c.text, "J7-C");
-    EXPECT_EQ(c.rasterBounds, (Size{1024, 768}));
-    auto plain = ParsePlayerType(Bytes("4A 37 20"), false);
-    EXPECT_EQ(plain.text, "J7");
-    EXPECT_EQ(plain.rasterBounds, (Size{1920, 1080}));
-    auto j6c = ParsePlayerType(Bytes("4A 36 43"), false);
-    EXPECT_EQ(j6c.text, "J6-C");
-    EXPECT_TRUE(j6c.ShiftsOsdRight());
-    EXPECT_EQ(j6c.rasterBounds, (Size{1920, 1080})) << "J6 types leave the bounds";
+TEST(PlayerTypeTest, EveryModelCodeGivesItsTypeAndBounds) {
+    // Three characters as two hex digits each, one character apart: "J", the
+    // generation digit and the type letter.
+    const struct {
+        const char* answer;
+        const char* type;
+        Size bounds;
+    } kCases[] = {
+        {"4A 37 43", "J7-C", {1024, 768}},       {"4A 37 20", "J7", {1920, 1080}},
+        {"4A 37 41", "J7-A", {1920, 1080}},      {"4A 37 4C", "J7-L", {2880, 600}},
+        {"4A 37 53", "J7-S", {640, 480}},        {"4A 36 43", "J6-C", {1920, 1080}},
+        {"4A 36 20", "J6", {1920, 1080}},        {"4A 36 53", "J6-S", {1920, 1080}},
+        {"%#RL4a,37,4c#%", "J7-L", {2880, 600}},  // lower-case digits, other separators
+    };
+    for (const auto& c : kCases) {
+        PlayerType type = ParsePlayerType(Bytes(c.answer), false);
+        EXPECT_EQ(type.text, c.type) << c.answer;
+        EXPECT_TRUE(type.known) << c.answer;
+        EXPECT_EQ(type.rasterBounds, c.bounds) << c.answer;
+        EXPECT_EQ(type.ShiftsOsdRight(), std::string(c.type) == "J6-C") << c.answer;
+    }
+    // An unknown letter of a known generation is no type: a hardware error.
+    PlayerType unknown = ParsePlayerType(Bytes("4A 37 5A"), false);
+    EXPECT_EQ(unknown.text, "hardware erro");
+    EXPECT_FALSE(unknown.known);
+    EXPECT_EQ(unknown.rasterBounds, (Size{1920, 1080}));
 }
 
 TEST(PlayerTypeTest, NoUsableAnswerIsAHardwareError) {
@@ -150,7 +158,6 @@ TEST(PlayerTypeTest, NoUsableAnswerIsAHardwareError) {
     EXPECT_EQ(ParsePlayerType(Bytes("4A 37"), false).text, "hardware erro") << "partial answer";
     // The first match counts even when it is not a known type.
     EXPECT_EQ(ParsePlayerType(Bytes("41 42 43 4A 37 4C"), false).text, "hardware erro");
-    EXPECT_FALSE(ParsePlayerType(Bytes("4A 37 5A"), false).known);
 }
 
 }  // namespace

@@ -25,13 +25,19 @@ std::vector<nlohmann::json> PlayerRun::Events(const std::string& name) const {
 }
 
 PlayerRun RunPlayer(const std::filesystem::path& root, const std::vector<std::string>& args,
-                    int timeoutSeconds) {
+                    int timeoutSeconds, const std::filesystem::path& workingDir) {
     PlayerRun run;
     auto eventsPath = root.parent_path() / (root.filename().string() + "-events.jsonl");
     auto outputPath = root.parent_path() / (root.filename().string() + "-output.txt");
-    std::vector<std::string> argv = {LEDPLAYER_BIN_DIR "/ledplayer", "--root", root.string(),
-                                     "--events", eventsPath.string(), "--backend", "headless",
-                                     "--log-level", "warn"};
+    std::vector<std::string> argv = {LEDPLAYER_BIN_DIR "/ledplayer",
+                                     "--root",
+                                     root.string(),
+                                     "--events",
+                                     eventsPath.string(),
+                                     "--backend",
+                                     "headless",
+                                     "--log-level",
+                                     "warn"};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargv;
     for (auto& a : argv) cargv.push_back(a.data());
@@ -39,8 +45,10 @@ PlayerRun RunPlayer(const std::filesystem::path& root, const std::vector<std::st
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (!workingDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
     pid_t pid = 0;
     int rc = posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -75,21 +83,24 @@ std::string AreaXml(int type, int items, int x, int y, int w, int h) {
     a << "<area id=\"0\" x=\"" << x << "\" y=\"" << y << "\" w=\"" << w << "\" h=\"" << h
       << "\" type=\"" << type << "\"><name>a</name>";
     for (int i = 0; i < items; ++i)
-        a << "<filename id=\"" << i << "\"><filepath>p" << i << ".bmp</filepath><remain>1</remain></filename>";
+        a << "<filename id=\"" << i << "\"><filepath>p" << i
+          << ".bmp</filepath><remain>1</remain></filename>";
     a << "</area>";
     return a.str();
 }
 
 std::string PlaylistXml(const std::vector<TestProgram>& programs) {
     std::ostringstream x;
-    x << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root><screens><screen w=\"1920\" h=\"1080\"><programs>\n";
+    x << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root><screens><screen w=\"1920\" "
+         "h=\"1080\"><programs>\n";
     for (const auto& p : programs) {
         x << "<program id=\"" << p.id << "\"";
         if (p.osd >= 0) x << " osd=\"" << p.osd << "\"";
         x << "><playtime>" << p.playtime << "</playtime><playtimes>" << p.playtimes
           << "</playtimes><waitfinish>" << p.waitfinish << "</waitfinish>"
           << "<schedule priority=\"" << p.priority << "\"><weekday>0123456</weekday>"
-          << "<begindate>2026-1-1</begindate><enddate>2036-1-1</enddate>" << p.windows << "</schedule>";
+          << "<begindate>2026-1-1</begindate><enddate>2036-1-1</enddate>" << p.windows
+          << "</schedule>";
         for (const auto& a : p.areas) x << a;
         x << "</program>\n";
     }

@@ -3,10 +3,9 @@
 // its events log.
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace led::test {
 
@@ -19,9 +18,10 @@ struct PlayerRun {
 };
 
 // Runs build/bin/ledplayer with --root, --events, --backend headless and the
-// extra arguments; kills it after `timeoutSeconds` of real time.
+// extra arguments, in `workingDir` when one is given; kills it after
+// `timeoutSeconds` of real time.
 PlayerRun RunPlayer(const std::filesystem::path& root, const std::vector<std::string>& args,
-                    int timeoutSeconds = 120);
+                    int timeoutSeconds = 120, const std::filesystem::path& workingDir = {});
 
 // A program of the demo's shape for playlists written by tests.
 struct TestProgram {
@@ -31,7 +31,7 @@ struct TestProgram {
     int playtimes = 1;
     int priority = 0;
     int osd = -1;
-    std::string windows = {};  // "<time ...>" elements, empty for the all-day default
+    std::string windows = {};             // "<time ...>" elements, empty for the all-day default
     std::vector<std::string> areas = {};  // "<area ...>...</area>" elements
 };
 

@@ -27,9 +27,11 @@ TEST(CardStartupSystemTest, PlayerTypeAndStartUpCommandsComeFromTheCardOnCom3) {
     test::WriteHostFile(root / "nand" / "table" / "setManualbright.dat",
                         std::string("\x00\x80", 2));
 
+    // The card's waits run on real time whatever the player's clock, so the
+    // player may run fast here.
     auto run =
         test::RunPlayer(root, {"--com3", sim.CardPath(), "--com4", sim.AuxPath(), "--clock-start",
-                               "2026-03-05 10:00:00", "--time-scale", "1", "--run-for", "4"});
+                               "2026-03-05 10:00:00", "--time-scale", "10", "--run-for", "20"});
     ASSERT_EQ(run.exitStatus, 0) << run.output;
 
     auto types = run.Events("player-type");

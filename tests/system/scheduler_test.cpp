@@ -43,11 +43,11 @@ double At(const char* hms) {
 
 class SchedulerSystemTest : public ::testing::Test {
 protected:
-    test::PlayerRun Run(const std::vector<TestProgram>& programs, const char* clockStart, int seconds,
-                        double scale = 20) {
+    test::PlayerRun Run(const std::vector<TestProgram>& programs, const char* clockStart,
+                        int seconds, double scale = 20) {
         test::MakeDeviceRoot(root, test::PlaylistXml(programs));
-        return test::RunPlayer(root, {"--clock-start", clockStart, "--time-scale", std::to_string(scale),
-                                      "--run-for", std::to_string(seconds)});
+        return test::RunPlayer(root, {"--clock-start", clockStart, "--time-scale",
+                                      std::to_string(scale), "--run-for", std::to_string(seconds)});
     }
     test::TempDir dir;
     std::filesystem::path root = dir.Path() / "device";
@@ -56,13 +56,18 @@ protected:
 TEST_F(SchedulerSystemTest, TwoNormalProgramsAlternateStartingWithTheSecond) {
     auto run = Run({{.id = "A", .areas = {test::AreaXml(99, 1)}},
                     {.id = "B", .areas = {test::AreaXml(99, 1)}}},
-                   "2026-03-05 10:00:00", 45);
+                   "2026-03-05 10:00:00", 45, 10);
     ASSERT_EQ(run.exitStatus, 0) << run.output;
     auto starts = Starts(run, "normal");
     ASSERT_GE(starts.size(), 4u) << run.output;
     EXPECT_EQ(Ids(starts).substr(0, 4), "BABA");
-    for (size_t i = 1; i < starts.size(); ++i)
-        EXPECT_NEAR(SecondOfDay(starts[i]) - SecondOfDay(starts[i - 1]), 10.0, 1.0) << i;
+    // Never before its 10 s are up (player time, exact); a loaded machine may
+    // make the switch late, so the other side is loose.
+    for (size_t i = 1; i < starts.size(); ++i) {
+        const double playedFor = SecondOfDay(starts[i]) - SecondOfDay(starts[i - 1]);
+        EXPECT_GE(playedFor, 9.99) << i;
+        EXPECT_LT(playedFor, 14.0) << i;
+    }
     // Every stop of a switch completes: the NULL areas end when asked.
     for (const auto& stop : run.Events("program-stop")) EXPECT_TRUE(stop["completed"].get<bool>());
 }
@@ -71,15 +76,23 @@ TEST_F(SchedulerSystemTest, TimedProgramInterruptsAtItsWindowAndGivesWay) {
     const std::string window =
         "<time id=\"0\"><begintime>08:00:00</begintime><endtime>08:00:30</endtime></time>";
     auto run = Run({{.id = "A", .playtime = 10, .areas = {test::AreaXml(99, 1)}},
-                    {.id = "T", .playtime = 10, .priority = 1, .windows = window,
+                    {.id = "T",
+                     .playtime = 10,
+                     .priority = 1,
+                     .windows = window,
                      .areas = {test::AreaXml(99, 1)}}},
-                   "2026-03-05 07:59:40", 70);
+                   "2026-03-05 07:59:40", 70, 10);
     ASSERT_EQ(run.exitStatus, 0) << run.output;
     auto starts = Starts(run, "normal");
     ASSERT_GE(starts.size(), 3u) << run.output;
     EXPECT_EQ(Ids(starts).substr(0, 3), "ATA");
-    EXPECT_NEAR(SecondOfDay(starts[1]), At("08:00:00"), 0.8);
-    EXPECT_NEAR(SecondOfDay(starts[2]), At("08:00:30"), 0.8);
+    // Not before its window opens nor A before it closes (player time, exact);
+    // late by at most a few scheduler passes, with room for a loaded machine
+    // (4 s of player time is 400 ms of real time here).
+    EXPECT_GE(SecondOfDay(starts[1]), At("08:00:00"));
+    EXPECT_LT(SecondOfDay(starts[1]), At("08:00:04"));
+    EXPECT_GE(SecondOfDay(starts[2]), At("08:00:30"));
+    EXPECT_LT(SecondOfDay(starts[2]), At("08:00:34"));
 }
 
 TEST_F(SchedulerSystemTest, InsertedProgramsDoNotSurviveARestart) {
@@ -97,7 +110,10 @@ TEST_F(SchedulerSystemTest, InsertedProgramsDoNotSurviveARestart) {
 TEST_F(SchedulerSystemTest, WaitFinishEndsWhenEveryAreaHasPlayed) {
     // NULL areas with items report one cycle each after 200 ms: a program that
     // waits for one cycle of each ends long before its 100 s play time.
-    auto run = Run({{.id = "W", .playtime = 100, .waitfinish = 1, .playtimes = 1,
+    auto run = Run({{.id = "W",
+                     .playtime = 100,
+                     .waitfinish = 1,
+                     .playtimes = 1,
                      .areas = {test::AreaXml(99, 1), test::AreaXml(99, 2)}},
                     {.id = "B", .playtime = 10, .areas = {test::AreaXml(99, 1)}}},
                    "2026-03-05 10:00:00", 30);
@@ -105,7 +121,7 @@ TEST_F(SchedulerSystemTest, WaitFinishEndsWhenEveryAreaHasPlayed) {
     auto starts = Starts(run, "normal");
     ASSERT_GE(starts.size(), 3u) << Ids(starts);
     EXPECT_EQ(Ids(starts).substr(0, 3), "BWB");
-    EXPECT_LT(SecondOfDay(starts[2]) - SecondOfDay(starts[1]), 2.0);
+    EXPECT_LT(SecondOfDay(starts[2]) - SecondOfDay(starts[1]), 5.0) << "far before its 100 s";
 }
 
 TEST_F(SchedulerSystemTest, ResumeIndexPastTheListStartsAtZeroAndIsDeleted) {
@@ -115,8 +131,8 @@ TEST_F(SchedulerSystemTest, ResumeIndexPastTheListStartsAtZeroAndIsDeleted) {
                                   {.id = "P1", .areas = {test::AreaXml(99, 1)}},
                                   {.id = "P2", .areas = {test::AreaXml(99, 1)}}});
     test::WriteHostFile(root / "Storage Card" / "xml" / "playlist.xml", xml);
-    auto run = test::RunPlayer(root, {"--clock-start", "2026-03-05 10:00:00", "--time-scale", "20",
-                                      "--run-for", "8"});
+    auto run = test::RunPlayer(
+        root, {"--clock-start", "2026-03-05 10:00:00", "--time-scale", "20", "--run-for", "8"});
     ASSERT_EQ(run.exitStatus, 0) << run.output;
     auto starts = Starts(run, "normal");
     ASSERT_FALSE(starts.empty()) << run.output;
@@ -127,9 +143,10 @@ TEST_F(SchedulerSystemTest, ResumeIndexPastTheListStartsAtZeroAndIsDeleted) {
 }
 
 TEST_F(SchedulerSystemTest, OsdProgramsPlayOnTheirOwnLayer) {
-    auto run = Run({{.id = "N", .areas = {test::AreaXml(4, 1)}},
-                    {.id = "O", .playtime = 10, .osd = 0, .areas = {test::AreaXml(4, 1, 0, 0, 1920, 64)}}},
-                   "2026-03-05 10:00:00", 15);
+    auto run =
+        Run({{.id = "N", .areas = {test::AreaXml(4, 1)}},
+             {.id = "O", .playtime = 10, .osd = 0, .areas = {test::AreaXml(4, 1, 0, 0, 1920, 64)}}},
+            "2026-03-05 10:00:00", 15);
     ASSERT_EQ(run.exitStatus, 0) << run.output;
     EXPECT_EQ(Ids(Starts(run, "normal")), "N");
     EXPECT_EQ(Ids(Starts(run, "osd")), "O");

@@ -82,7 +82,8 @@ protected:
     void TearDown() override {
         if (!player) return;
         StopProgram(*player, 1, false);
-        player->playback.areaThreads.WaitAllEnded(std::chrono::seconds(20));
+        EXPECT_TRUE(player->playback.areaThreads.WaitAllEnded(std::chrono::seconds(20)))
+            << "an area thread did not end after its program was stopped";
         player->queue.Quit(0);
         loop.join();
     }

@@ -44,9 +44,21 @@ TEST_F(CameraPreviewTest, ShowsTheSourceOverTheWholeWindowUntilStopped) {
 }
 
 TEST_F(CameraPreviewTest, UnknownSizeTakesTheSourcesOwn) {
-    auto camera = MakeCameraPreview("videotestsrc is-live=true");
+    // A source that only makes 16 x 12: 8-pixel checkers, two squares across,
+    // which the 80 x 60 window shows five times enlarged. Any other capture
+    // size fails to negotiate or shows squares of another size.
+    auto camera = MakeCameraPreview(
+        "videotestsrc is-live=true pattern=checkers-8 ! capsfilter "
+        "caps=video/x-raw,width=16,height=12");
     ASSERT_TRUE(camera->Start(window->Frame(), window.get(), 0, 0));
-    EXPECT_TRUE(camera->WaitFramesShown(1, 10000));
+    ASSERT_TRUE(camera->WaitFramesShown(2, 10000));
+    Surface s = window->Capture();
+    const uint32_t first = s.Pixel(5, 5) & 0xffffff;
+    EXPECT_EQ(s.Pixel(34, 5) & 0xffffff, first) << "one square 40 pixels wide";
+    EXPECT_EQ(s.Pixel(5, 34) & 0xffffff, first) << "and 40 high";
+    EXPECT_NE(s.Pixel(45, 5) & 0xffffff, first) << "the next square";
+    EXPECT_NE(s.Pixel(5, 45) & 0xffffff, first);
+    camera->Stop();
 }
 
 TEST_F(CameraPreviewTest, SourcesThatCannotBeMadeOrStartedLeaveItStopped) {

@@ -1,5 +1,5 @@
-// The columns of the dispatch table, twin numbers, geometry seen mid-way, the
-// random choice and drawing into a real window.
+// The columns of the dispatch table, geometry seen mid-way, the random choice
+// and drawing into a real window.
 
 #include <gtest/gtest.h>
 
@@ -20,15 +20,6 @@ std::vector<uint64_t> FrameHashes(const EffectRequest& request, const Surface& p
     RunOn(request, picture, size, nullptr,
           [&](const Surface& s, int) { hashes.push_back(Hash(s)); });
     return hashes;
-}
-
-TEST(EffectTable, SeventyToSeventyThreeAreTheEdgeWipes) {
-    Surface picture = Gradient(45, 29);
-    for (int n = 70; n <= 73; ++n)
-        for (EffectMode mode : {EffectMode::Show, EffectMode::Erase})
-            EXPECT_EQ(FrameHashes(Request(n, mode), picture, {45, 29}),
-                      FrameHashes(Request(n - 61, mode), picture, {45, 29}))
-                << "effect " << n;
 }
 
 TEST(EffectTable, RandomChoicesComeFromTheFirstFortyFour) {
