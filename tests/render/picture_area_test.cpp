@@ -141,7 +141,7 @@ TEST_F(PictureAreaTest, AreaReachingFarBeyondTheRasterPlaysInTheVisiblePart) {
     WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
     Play({{"red.bmp", 0}});
     ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }));
-    EXPECT_TRUE(Eventually([&] { return player->playback.normal.completionCounters[0] >= 1; }));
+    EXPECT_TRUE(Eventually([&] { return player->playback.normal.Run()->completionCounters[0] >= 1; }));
 }
 
 // A window that cannot be made must not hold a program back that ends by its
@@ -151,12 +151,12 @@ TEST_F(PictureAreaTest, AreaWithoutAWindowCountsAsPlayedAndEnds) {
     WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
     for (Rect where : {Rect{10, 20, 0, 32}, Rect{500, 20, 64, 32}, Rect{10, 300, 64, 32}}) {
         area = where;
-        player->playback.normal.completionCounters[0] = 0;
+        player->playback.normal.Run()->completionCounters[0] = 0;
         player->playback.normal.cycleMessageCount = 0;
         Play({{"red.bmp", 0}});
-        ASSERT_TRUE(Eventually([&] { return player->playback.normal.exitCounter == 1; }))
+        ASSERT_TRUE(Eventually([&] { return player->playback.normal.Run()->exitCounter == 1; }))
             << "ends by itself";
-        EXPECT_EQ(player->playback.normal.completionCounters[0], 3);
+        EXPECT_EQ(player->playback.normal.Run()->completionCounters[0], 3);
         EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
         EXPECT_EQ(StopProgram(*player, 1, false), 1);
     }
@@ -194,8 +194,8 @@ TEST_F(PictureAreaTest, WindowCoversTheInclusiveRightAndBottomEdges) {
 TEST_F(PictureAreaTest, AnAreaWithoutItemsCountsAsPlayedAndEndsAtOnce) {
     player->playback.normal.requiredPlaytimes = 4;
     Play({});
-    ASSERT_TRUE(Eventually([&] { return player->playback.normal.exitCounter == 1; }));
-    EXPECT_EQ(player->playback.normal.completionCounters[0], 4);
+    ASSERT_TRUE(Eventually([&] { return player->playback.normal.Run()->exitCounter == 1; }));
+    EXPECT_EQ(player->playback.normal.Run()->completionCounters[0], 4);
     EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
     EXPECT_EQ(player->output.display->CaptureRaster().Pixel(40, 30) & 0xffffff, 0u) << "no window";
 }
@@ -211,7 +211,7 @@ TEST_F(SlowPictureAreaTest, RemainZeroGoesOnAsSoonAsThePictureIsShown) {
     WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
     WriteBmp("green.bmp", Solid(64, 32, 0x00ff00));
     Play({{"red.bmp", 0}, {"green.bmp", 0}}, Layer::Normal, 0, /*remain=*/0);
-    auto& counter = player->playback.normal.completionCounters[0];
+    auto& counter = player->playback.normal.Run()->completionCounters[0];
     ASSERT_TRUE(Eventually([&] { return counter >= 1; }, 20000));
     const int first = counter;
     const int64_t from = player->clock.Ticks();
@@ -226,8 +226,8 @@ TEST_F(SlowPictureAreaTest, AStopDuringTheRemainEndsTheAreaWithinTwentyMilliseco
     Play({{"red.bmp", 0}}, Layer::Normal, 0, /*remain=*/100);
     ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }, 20000));
     const int64_t stopAt = player->clock.Ticks();
-    player->playback.normal.stopFlag = true;
-    ASSERT_TRUE(Eventually([&] { return player->playback.normal.exitCounter == 1; }, 20000));
+    player->playback.normal.Run()->stopFlag = true;
+    ASSERT_TRUE(Eventually([&] { return player->playback.normal.Run()->exitCounter == 1; }, 20000));
     // The remain wait looks every 20 ms; then the area ends at once (no
     // effect runs during the remain). The rest is room for the test's polling.
     EXPECT_LE(player->clock.Ticks() - stopAt, 20 + 1 + 10);
