@@ -14,6 +14,7 @@
 #include "core/ScreenText.h"
 #include "core/WorkerThread.h"
 #include "net/NetworkThreads.h"
+#include "platform/display/Preview.h"
 #include "platform/image/PngWriter.h"
 #include "platform/system/Threads.h"
 #include "platform/text/Fonts.h"
@@ -162,6 +163,15 @@ void ReadNetInfo(Player& player) {
     player.boot.serverPort = std::atoi(fields[2].c_str());
 }
 
+// What a snapshot holds: the raster, or with display.preview = screen only
+// what the display shows of it, enlarged to stay within a full-HD image.
+Surface Snapshot(Player& player) {
+    Display& display = *player.output.display;
+    Surface raster = display.CaptureRaster();
+    if (player.settings.preview != "screen") return raster;
+    return Enlarge(raster, FitPreview(raster.GetSize(), display.Shown(), {1920, 1080}));
+}
+
 }  // namespace
 
 bool StartUp(Player& player) {
@@ -269,7 +279,7 @@ void StartRunHelpers(Player& player) {
                 std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d.png", now.year,
                               now.month, now.day, now.hour, now.minute, now.second);
                 auto path = std::filesystem::path(player.settings.snapshotDir) / name;
-                if (WritePng(player.output.display->CaptureRaster(), path.string()))
+                if (WritePng(Snapshot(player), path.string()))
                     player.events.Emit("snapshot", {{"file", path.string()}});
             }
         });

@@ -6,6 +6,20 @@
 #include "program/PlaylistReader.h"
 
 namespace led {
+namespace {
+
+// The playlist's screen at the raster's top-left, and the OSD band wherever
+// the reader placed the OSD areas (below the screen from the OSD offset line,
+// or to its right).
+Rect ScreenWithOsdBand(const Player& player) {
+    Rect shown{0, 0, player.screen.screenWidth.load(), player.screen.screenHeight.load()};
+    for (const ProgramRecord& program : player.Programs()->osd)
+        for (const AreaRecord& a : program.areas)
+            shown = shown.United(Rect::FromInclusive(a.left, a.top, a.right, a.bottom));
+    return shown;
+}
+
+}  // namespace
 
 int ReadPlaylist(Player& player, const std::string& boardPath) {
     const auto storage = player.Storage();
@@ -33,6 +47,8 @@ int ReadPlaylist(Player& player, const std::string& boardPath) {
         fields["osd"] = read.lists->osd.size();
         player.SetPrograms(std::move(read.lists));
     }
+    if (player.settings.preview == "screen" && player.output.display)
+        player.output.display->ShowOnly(ScreenWithOsdBand(player));
     player.events.Emit("playlist-read", fields);
     return read.result;
 }

@@ -54,7 +54,8 @@ struct PlaylistRead {
 // video sources; nothing else is written.
 PlaylistRead ReadPlaylistFile(const PlaylistEnvironment& env, const std::string& boardPath);
 
-// Reads into the player: publishes the lists and the screen geometry, logs
+// Reads into the player: publishes the lists and the screen geometry (and,
+// with display.preview = screen, shows only the screen and its OSD band), logs
 // cut programs to the event log. 0 on success, -1 when the file cannot be
 // read (the previous lists stay).
 int ReadPlaylist(Player& player, const std::string& boardPath);

@@ -82,5 +82,17 @@ TEST(SettingsTest, FileAndKeysApplyWithErrorsReported) {
     EXPECT_NE(OptionsMarkdown().find("`serial.com3`"), std::string::npos);
 }
 
+TEST(SettingsTest, PreviewIsRasterOrScreen) {
+    Settings s;
+    EXPECT_EQ(s.preview, "raster");
+    std::string error;
+    EXPECT_TRUE(ApplySetting(s, "display.preview", "screen", error));
+    EXPECT_EQ(s.preview, "screen");
+    EXPECT_FALSE(ApplySetting(s, "display.preview", "window", error));
+    EXPECT_EQ(error, "bad value \"window\" for display.preview");
+    EXPECT_FALSE(ApplySetting(s, "display.preview", "", error));
+    EXPECT_EQ(s.preview, "screen") << "a bad value changes nothing";
+}
+
 }  // namespace
 }  // namespace led

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <limits>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 namespace led {
 namespace {
@@ -17,8 +19,18 @@ public:
         for (const Rect& r : damage) presented += r.width * r.height;
         if (!damage.empty()) lastShown = raster.Pixel(damage[0].x, damage[0].y);
     }
+    void ShowOnly(const Rect& source) override {
+        std::lock_guard lock(shownMutex);
+        shown.push_back(source);
+    }
+    std::vector<Rect> Shown() {
+        std::lock_guard lock(shownMutex);
+        return shown;
+    }
     std::atomic<long> presented{0};
     std::atomic<uint32_t> lastShown{0};  // the first damaged pixel as last shown
+    std::mutex shownMutex;
+    std::vector<Rect> shown;  // ShowOnly calls in order
 };
 
 // Like the headless backend (nothing shows the raster), but polling for input
@@ -146,6 +158,25 @@ TEST(DisplayTest, FullScreenWindowIsShownWithoutCopyingIntoTheRaster) {
     display.ComposeNow();
     EXPECT_EQ(display.CaptureRaster().Pixel(20, 20), 0x000009u) << "uncovered again";
     EXPECT_EQ(display.CaptureRaster().Pixel(13, 13), 0x000007u);
+}
+
+TEST(DisplayTest, ShowingPartOfTheRasterReachesTheBackendAndRepresentsAll) {
+    auto backend = std::make_unique<CountingBackend>();
+    CountingBackend* counting = backend.get();
+    Display display(std::move(backend), {200, 100});
+    ASSERT_TRUE(display.Start());
+    auto window = display.CreateWindow("w", {0, 0, 200, 100}, false);
+    for (int i = 0; i < 2000 && counting->presented < 20000; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    display.ShowOnly({0, 0, 64, 300});
+    display.ShowOnly({0, 0, 64, 300});  // unchanged: the backend is not told again
+    for (int i = 0; i < 2000 && counting->presented < 40000; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(counting->presented, 40000) << "the whole raster again, in the new view";
+    ASSERT_EQ(counting->Shown().size(), 1u);
+    EXPECT_EQ(counting->Shown()[0], (Rect{0, 0, 64, 100})) << "clipped to the raster";
+    EXPECT_EQ(display.Shown(), (Rect{0, 0, 64, 100}));
+    EXPECT_EQ(display.CaptureRaster().GetSize(), (Size{200, 100})) << "capture keeps the raster";
 }
 
 TEST(DisplayTest, CanvasClipsEverythingToItsSurface) {

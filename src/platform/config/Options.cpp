@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <sstream>
@@ -18,6 +19,19 @@ Option Text(std::string key, std::string flag, std::string Settings::*field, std
     return {std::move(key), std::move(flag), std::move(help),
             [field](Settings& s, const std::string& v) {
                 s.*field = v;
+                return true;
+            },
+            [field](const Settings& s) { return s.*field; }};
+}
+
+// A text that must be one of `values`.
+Option Choice(std::string key, std::string flag, std::string Settings::*field,
+              std::vector<std::string> values, std::string help) {
+    return {std::move(key), std::move(flag), std::move(help),
+            [field, values = std::move(values)](Settings& s, const std::string& v) {
+                std::string t = Trim(v);
+                if (std::find(values.begin(), values.end(), t) == values.end()) return false;
+                s.*field = t;
                 return true;
             },
             [field](const Settings& s) { return s.*field; }};
@@ -56,16 +70,21 @@ Option Number(std::string key, std::string flag, T Settings::*field, std::string
 std::vector<Option> MakeOptions() {
     return {
         Text("device.root", "--root", &Settings::root,
-             "Device root: one directory per board volume (nand, Storage Card, Storage Card 1_0, HDD)."),
-        Text("device.nand", "", &Settings::volumeNand, "Directory of the \\nand\\ volume instead of <root>/nand."),
+             "Device root: one directory per board volume (nand, Storage Card, Storage Card 1_0, "
+             "HDD)."),
+        Text("device.nand", "", &Settings::volumeNand,
+             "Directory of the \\nand\\ volume instead of <root>/nand."),
         Text("device.storage-card", "", &Settings::volumeStorageCard,
              "Directory of the \\Storage Card\\ volume (Flash run mode)."),
         Text("device.storage-card-sd", "", &Settings::volumeStorageCardSd,
              "Directory of the \\Storage Card 1_0\\ volume (SD-card run mode)."),
-        Text("device.hdd", "", &Settings::volumeHdd, "Directory of the \\HDD\\ volume (USB disk mount point)."),
+        Text("device.hdd", "", &Settings::volumeHdd,
+             "Directory of the \\HDD\\ volume (USB disk mount point)."),
         Text("log.events", "--events", &Settings::eventsFile,
-             "Write one JSON object per line for every event (proof of play, commands, card traffic)."),
-        Text("log.level", "--log-level", &Settings::logLevel, "trace, debug, info, warn, error or off."),
+             "Write one JSON object per line for every event (proof of play, commands, card "
+             "traffic)."),
+        Text("log.level", "--log-level", &Settings::logLevel,
+             "trace, debug, info, warn, error or off."),
         Number("run.for", "--run-for", &Settings::runFor,
                "Stop cleanly (status 0) after this many seconds of player time; 0 runs forever."),
         Text("clock.start", "--clock-start", &Settings::clockStart,
@@ -74,34 +93,51 @@ std::vector<Option> MakeOptions() {
                "Speed of virtual time relative to real time (with or without --clock-start)."),
         Text("display.backend", "--backend", &Settings::backend,
              "auto (sdl when a display is available, else headless), headless or sdl."),
-        Text("display.size", "--size", &Settings::size, "Screen size WxH; empty means 1920x1080."),
+        Text("display.size", "--size", &Settings::size,
+             "Screen size WxH (empty: 1920x1080). It only decides the output raster, the image "
+             "everything is drawn on: a screen of 600 lines gets a raster of its own size, any "
+             "other a 1920x1080 one, and \\Storage Card 1_0\\testconfig.txt overrides both. It "
+             "does not size the preview window: see display.preview."),
+        Choice("display.preview", "--preview", &Settings::preview, {"raster", "screen"},
+               "What the window and snapshots show: raster (the whole output raster) or screen "
+               "(only the playlist's screen, with the OSD band when there is one, enlarged by the "
+               "largest whole factor that fits the desktop, or 1920x1080 for snapshots). The "
+               "raster and screen capture stay the same."),
         Text("display.snapshot-dir", "--snapshot-dir", &Settings::snapshotDir,
-             "Directory for PNG snapshots of the whole raster, named YYYYMMDD-HHMMSS.png."),
+             "Directory for PNG snapshots of what display.preview shows, named "
+             "YYYYMMDD-HHMMSS.png."),
         Number("display.snapshot-every", "--snapshot-every", &Settings::snapshotEvery,
                "Seconds of player time between snapshots; 0 takes none."),
         Text("system.interface", "--interface", &Settings::networkInterface,
-             "Network interface whose MAC and IP the player reports; empty picks the first non-loopback IPv4 interface."),
+             "Network interface whose MAC and IP the player reports; empty picks the first "
+             "non-loopback IPv4 interface."),
         Text("system.reboot-command", "", &Settings::rebootCommand,
              "Command run for a device restart request; empty only logs the request."),
         Text("system.startup-command", "", &Settings::startupCommand,
              "Command run one second after start (the board's file explorer); empty runs nothing."),
         Text("system.set-time-command", "", &Settings::setTimeCommand,
-             "Command that sets the system clock, given \"YYYY-MM-DD HH:MM:SS\"; empty changes only virtual time."),
+             "Command that sets the system clock, given \"YYYY-MM-DD HH:MM:SS\"; empty changes "
+             "only virtual time."),
         Text("serial.com3", "--com3", &Settings::serialCom3,
-             "Device of \"COM3:\", the receiving card (e.g. /dev/ttyS3 or a cardsim pty); empty leaves it closed."),
+             "Device of \"COM3:\", the receiving card (e.g. /dev/ttyS3 or a cardsim pty); empty "
+             "leaves it closed."),
         Text("serial.com4", "--com4", &Settings::serialCom4,
              "Device of \"COM4:\", the sensor and relay board; empty leaves it closed."),
-        Number("serial.aux-port-mode", "", &Settings::auxPortMode,
-               "COM4 speed: 0 opens it at 115200 baud, 1 at 9600, any other value leaves it closed."),
+        Number(
+            "serial.aux-port-mode", "", &Settings::auxPortMode,
+            "COM4 speed: 0 opens it at 115200 baud, 1 at 9600, any other value leaves it closed."),
         Number("media.image-max-pixels", "", &Settings::imageMaxPixels,
                "Pictures with more pixels than this are not loaded."),
         Text("media.camera-source", "", &Settings::cameraSource,
-             "GStreamer source of the camera input (raw video), e.g. \"videotestsrc is-live=true\"."),
+             "GStreamer source of the camera input (raw video), e.g. \"videotestsrc "
+             "is-live=true\"."),
         Text("media.audio-sink", "", &Settings::audioSink,
-             "GStreamer audio sink; empty uses autoaudiosink, or fakesink when there is no sound device."),
-        Text("media.gpio-camera-switch", "", &Settings::gpioChip,
-             "GPIO line of the camera switch, as chip:offset (e.g. \"gpiochip0:17\") or a line name "
-             "from the board's device tree; empty means none (its changes are only logged)."),
+             "GStreamer audio sink; empty uses autoaudiosink, or fakesink when there is no sound "
+             "device."),
+        Text(
+            "media.gpio-camera-switch", "", &Settings::gpioChip,
+            "GPIO line of the camera switch, as chip:offset (e.g. \"gpiochip0:17\") or a line name "
+            "from the board's device tree; empty means none (its changes are only logged)."),
         Text("media.mixer-element", "", &Settings::mixerElement,
              "ALSA mixer element of the default sound card (e.g. \"Master\", \"PCM\") that the "
              "volume keys and schedule set; empty means none."),

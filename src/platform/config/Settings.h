@@ -27,6 +27,8 @@ struct Settings {
     // display
     std::string backend = "auto";  // auto | headless | sdl
     std::string size;              // "WxH": the screen (output) size; empty = 1920x1080
+    // raster | screen: what the window and snapshots show of the raster
+    std::string preview = "raster";
     std::string snapshotDir;
     double snapshotEvery = 0;  // seconds of player time; 0 = no snapshots
     // system

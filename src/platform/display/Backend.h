@@ -22,6 +22,11 @@ public:
     virtual bool Open(Size raster) = 0;
     // Shows the damaged rectangles of the raster.
     virtual void Present(const Surface& raster, const std::vector<Rect>& damage) = 0;
+    // Shows only this part of the raster from now on (a preview of a small
+    // screen), enlarged to what the output device holds; the whole raster
+    // when empty. Called on the compositor thread, followed by a Present of
+    // the whole raster.
+    virtual void ShowOnly(const Rect& source) {}
     // False when nothing shows the raster between reads of it (no output
     // device): the compositor then composes only when the raster is read,
     // instead of copying every video frame into a raster nobody looks at.

@@ -206,6 +206,21 @@ Surface Display::CaptureRaster() {
     return raster_.Clone();
 }
 
+void Display::ShowOnly(const Rect& source) {
+    std::lock_guard lock(mutex_);
+    Rect clipped = source.Intersected(raster_.Bounds());
+    if (clipped == shown_) return;
+    shown_ = clipped;
+    shownChanged_ = true;
+    AddDamage(damage_, raster_.Bounds());
+    WakeCompositor();
+}
+
+Rect Display::Shown() {
+    std::lock_guard lock(mutex_);
+    return shown_;
+}
+
 void Display::CompositorLoop(KeyHandler onKey, std::promise<bool>* opened) {
     bool ok = backend_->Open(raster_.GetSize());
     opened->set_value(ok);
@@ -219,6 +234,10 @@ void Display::CompositorLoop(KeyHandler onKey, std::promise<bool>* opened) {
         else
             wake_.wait(lock, [&] { return stopping_ || (composeOnDamage && !damage_.empty()); });
         if (stopping_) break;
+        if (shownChanged_) {
+            backend_->ShowOnly(shown_);
+            shownChanged_ = false;
+        }
         if (composeOnDamage) ComposeLocked(false);
         if (pollMs > 0 && onKey) {
             lock.unlock();

@@ -90,6 +90,10 @@ public:
     void ComposeNow();
     // The composed raster as the viewer sees it now.
     Surface CaptureRaster();
+    // What the backend shows of the raster: only `source` (clipped to the
+    // raster), or all of it when empty. Capture and windows are unchanged.
+    void ShowOnly(const Rect& source);
+    Rect Shown();
     // Counts compositions; lets tests and benchmarks see that idle means idle.
     uint64_t ComposeCount() const { return composeCount_.load(); }
     // Pixels copied from windows into the raster so far. A window that covers
@@ -118,6 +122,8 @@ private:
     Surface raster_;
     std::thread thread_;
     bool stopping_ = false;
+    Rect shown_;                 // empty: the whole raster
+    bool shownChanged_ = false;  // the backend has not been told yet
     std::atomic<uint64_t> composeCount_{0};
     std::atomic<uint64_t> copiedPixels_{0};
 };

@@ -1,6 +1,9 @@
 #include <SDL2/SDL.h>
 
+#include <algorithm>
+
 #include "platform/display/Backend.h"
+#include "platform/display/Preview.h"
 
 namespace led {
 namespace {
@@ -20,6 +23,9 @@ public:
     bool Open(Size raster) override {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
         initialised_ = true;
+        raster_ = raster;
+        // Enlarged previews keep LED pixels sharp squares.
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
         Uint32 flags = 0;
         if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
             flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
@@ -29,10 +35,23 @@ public:
         renderer_ = SDL_CreateRenderer(window_, -1, 0);
         if (!renderer_) return false;
         SDL_RenderSetLogicalSize(renderer_, raster.width, raster.height);
+        source_ = {0, 0, raster.width, raster.height};
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                      raster.width, raster.height);
         SDL_ShowCursor(SDL_DISABLE);
         return texture_ != nullptr;
+    }
+
+    void ShowOnly(const Rect& source) override {
+        PreviewView view = source.IsEmpty() ? PreviewView{{0, 0, raster_.width, raster_.height}, 1}
+                                            : FitPreview(raster_, source, DesktopSize());
+        source_ = {view.source.x, view.source.y, view.source.width, view.source.height};
+        // A desktop window takes the enlarged size; a full-screen output keeps
+        // its size and the renderer centres the whole-factor picture.
+        if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP))
+            SDL_SetWindowSize(window_, view.Shown().width, view.Shown().height);
+        SDL_RenderSetLogicalSize(renderer_, source_.w, source_.h);
+        SDL_RenderSetIntegerScale(renderer_, source.IsEmpty() ? SDL_FALSE : SDL_TRUE);
     }
 
     void Present(const Surface& raster, const std::vector<Rect>& damage) override {
@@ -41,7 +60,7 @@ public:
             SDL_UpdateTexture(texture_, &sr, raster.Row(r.y) + r.x, raster.StrideBytes());
         }
         SDL_RenderClear(renderer_);
-        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        SDL_RenderCopy(renderer_, texture_, &source_, nullptr);
         SDL_RenderPresent(renderer_);
     }
 
@@ -70,7 +89,20 @@ public:
     }
 
 private:
+    // The usable part of the desktop (without panels), or the whole screen.
+    Size DesktopSize() const {
+        SDL_Rect usable{};
+        int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
+        if (SDL_GetDisplayUsableBounds(display, &usable) == 0 && usable.w > 0 && usable.h > 0)
+            return {usable.w, usable.h};
+        SDL_DisplayMode mode{};
+        if (SDL_GetDesktopDisplayMode(display, &mode) == 0) return {mode.w, mode.h};
+        return raster_;
+    }
+
     bool initialised_ = false;
+    Size raster_;
+    SDL_Rect source_{};
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
