@@ -118,7 +118,13 @@ TEST_F(SchedulerPassTest, HoldsSkipPassesAndSuspendResetsCounters) {
     EXPECT_EQ(Play(state, 2), "");
     player->playback.hold.busy[1] = 0;
     EXPECT_EQ(Play(state, 2), "B");
-    player->playback.normal.Run()->completionCounters[0] = 5;
+    // B's area stores its first cycle on its own time: wait for it, so that
+    // what is read below is the suspend's reset and not a late store.
+    auto run = player->playback.normal.Run();
+    for (int i = 0; i < 5000 && run->completionCounters[0] == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_NE(run->completionCounters[0], 0);
+    run->completionCounters[0] = 5;
     player->playback.hold.suspend[0] = 1;
     Play(state, 1);
     EXPECT_EQ(player->playback.normal.Run()->completionCounters[0], 0);
