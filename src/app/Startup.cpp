@@ -146,21 +146,10 @@ void LoadPlaylistAtStart(Player& player) {
     player.SleepOrStop(1000);
 }
 
+// Missing file: the defaults (account "guest", no server host).
 void ReadNetInfo(Player& player) {
-    auto text = player.fs.ReadText(files::kNetInfo, 260);
-    if (!text) return;
-    std::string fields[3];
-    size_t field = 0;
-    for (char c : *text) {
-        if (c == ',') {
-            if (++field == 3) break;
-        } else if (c != '\0') {
-            fields[field] += c;
-        }
-    }
-    player.boot.playerName = fields[0];
-    player.boot.serverHost = fields[1];
-    player.boot.serverPort = std::atoi(fields[2].c_str());
+    if (auto text = player.fs.ReadText(files::kNetInfo, 260))
+        player.network.SetInfo(ParseNetInfo(*text));
 }
 
 // What a snapshot holds: the raster, or with display.preview = screen only

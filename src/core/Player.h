@@ -3,6 +3,7 @@
 // share. Passed by reference; there are no mutable globals, so two players can
 // run in one test process.
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -16,6 +17,7 @@
 #include "core/AreaThreads.h"
 #include "core/CardPorts.h"
 #include "core/LayerState.h"
+#include "core/NetInfo.h"
 #include "core/PlaybackHold.h"
 #include "core/PlayerType.h"
 #include "core/Records.h"
@@ -123,8 +125,6 @@ public:
     struct Boot {
         bool chinese = true;  // language flag: on-screen texts in their Chinese wording
         AdapterInfo adapter;
-        std::string playerName, serverHost;
-        int serverPort = 0;
         explicit Boot(const DeviceFs& fs) : testLog(fs) {}
         TestLog testLog;  // enabled or not at start-up; appending is thread-safe
     } boot{fs};
@@ -156,7 +156,13 @@ public:
         std::atomic<int> keepAliveHandover{0};  // 1 while a video area sends the keep-alive
         std::atomic<int> videoState{0};
         std::atomic<bool> upPointFlag{true};  // consulted by the control session
+        // The gamma value (x 10) last acknowledged by the card, per colour
+        // (red, green, blue): the tool reads them back.
+        std::array<std::atomic<int>, 3> gamma{};
     } device;
+
+    // netinfo.txt and the control sessions' heartbeat and connection flags.
+    NetworkState network;
 
     // The file copy's progress counters: the copying thread writes them, the
     // main window draws the bar from them (message 1026).

@@ -141,6 +141,30 @@ std::vector<Option> MakeOptions() {
         Text("media.mixer-element", "", &Settings::mixerElement,
              "ALSA mixer element of the default sound card (e.g. \"Master\", \"PCM\") that the "
              "volume keys and schedule set; empty means none."),
+        Text("net.listen-address", "", &Settings::listenAddress,
+             "Address the control ports listen on; empty listens on every address, as the board "
+             "does (127.0.0.1 keeps management to this machine)."),
+        Number("net.tcp-port", "", &Settings::tcpPort,
+               "TCP port of the control sessions of the PC tool; 0 picks a free port (logged in "
+               "the \"listening\" event)."),
+        Number("net.udp-port", "", &Settings::udpPort,
+               "UDP port of discovery and configuration, also the target of the sessions' relay; "
+               "0 picks a free port."),
+        Number("net.text-port", "", &Settings::textPort,
+               "TCP port of the text-message sessions; 0 picks a free port."),
+        Text("net.allow", "", &Settings::allow,
+             "Addresses and CIDR ranges (comma-separated, e.g. \"192.168.1.0/24, 10.0.0.7\") "
+             "allowed to send commands; empty allows everyone, as the boards do. The protocol has "
+             "no authentication and can erase storage or reboot: restrict it on open networks. "
+             "Refused peers are logged and get no answer."),
+        Number("net.max-sessions", "", &Settings::maxSessions,
+               "Most control sessions open at once; a connection beyond it is closed at once."),
+        Text("net.broadcast-address", "", &Settings::broadcastAddress,
+             "Where a discovery request of length 0 is answered (the whole segment)."),
+        Number("net.clock-sync", "", &Settings::clockSync,
+               "1: the SyncClock command of a control session sets the clock; 0 ignores it."),
+        Number("net.status-icons", "", &Settings::statusIcons,
+               "1: transfers draw their status icons on the main window; 0 draws none."),
     };
 }
 

@@ -1,0 +1,47 @@
+#pragma once
+// The network settings of "\nand\netinfo.txt" and the control sessions' shared
+// state. The settings are one immutable snapshot, replaced whole when the tool
+// sends new ones, so a reader never sees a host of one and a port of another.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace led {
+
+struct NetInfo {
+    std::string account = "guest";  // the device's account name on the server side
+    std::string serverHost;         // empty keeps the server link idle
+    int serverPort = 5019;
+};
+
+// The text of netinfo.txt: comma-separated fields; field 0 is not used,
+// fields 1..3 are account, server host and server port. Missing fields keep
+// their defaults.
+NetInfo ParseNetInfo(const std::string& text);
+
+// The silence limit follows the heartbeat interval: (interval + 30) seconds.
+inline constexpr uint32_t HeartbeatTimeoutMs(int intervalSeconds) {
+    return uint32_t(intervalSeconds + 30) * 1000;
+}
+
+struct NetworkState {
+    std::atomic<int> heartbeatInterval{30};
+    std::atomic<uint32_t> heartbeatTimeoutMs{HeartbeatTimeoutMs(30)};
+    std::atomic<bool> serverConnected{false};
+    std::atomic<bool> pcConnected{false};
+    std::atomic<bool> uploadInProgress{false};
+    std::atomic<int> openSessions{0};
+    std::atomic<int> udpPort{0};  // where the UDP server listens; the sessions relay there
+
+    std::shared_ptr<const NetInfo> Info() const { return std::atomic_load(&info_); }
+    void SetInfo(NetInfo info) {
+        std::atomic_store(&info_, std::make_shared<const NetInfo>(std::move(info)));
+    }
+
+private:
+    std::shared_ptr<const NetInfo> info_ = std::make_shared<const NetInfo>();
+};
+
+}  // namespace led
