@@ -159,6 +159,10 @@ public:
         // The gamma value (x 10) last acknowledged by the card, per colour
         // (red, green, blue): the tool reads them back.
         std::array<std::atomic<int>, 3> gamma{};
+        // Raised while the card shows its own test display or takes a
+        // firmware update; the mode (1, 2) of the test display, 0 when none.
+        std::atomic<bool> cardTest{false};
+        std::atomic<int> cardTestMode{0};
     } device;
 
     // netinfo.txt and the control sessions' heartbeat and connection flags.
