@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <string>
 
 namespace led {
@@ -35,12 +37,30 @@ struct NetworkState {
     std::atomic<int> openSessions{0};
     std::atomic<int> udpPort{0};  // where the UDP server listens; the sessions relay there
 
+    // The local ports of the sessions' relay sockets: the UDP server takes
+    // their datagrams whatever net.allow says, or relayed commands would be
+    // acknowledged and never run.
+    void AddRelayPort(uint16_t port) {
+        std::lock_guard lock(relayMutex_);
+        relayPorts_.insert(port);
+    }
+    void RemoveRelayPort(uint16_t port) {
+        std::lock_guard lock(relayMutex_);
+        relayPorts_.erase(port);
+    }
+    bool IsRelayPort(uint16_t port) const {
+        std::lock_guard lock(relayMutex_);
+        return relayPorts_.count(port) != 0;
+    }
+
     std::shared_ptr<const NetInfo> Info() const { return std::atomic_load(&info_); }
     void SetInfo(NetInfo info) {
         std::atomic_store(&info_, std::make_shared<const NetInfo>(std::move(info)));
     }
 
 private:
+    mutable std::mutex relayMutex_;
+    std::set<uint16_t> relayPorts_;
     std::shared_ptr<const NetInfo> info_ = std::make_shared<const NetInfo>();
 };
 

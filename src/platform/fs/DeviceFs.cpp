@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -225,6 +226,19 @@ bool DeviceFs::Remove(const std::string& boardPath) const {
     return fs::remove(*p, ec);
 }
 
+bool DeviceFs::RemoveTree(const std::string& boardPath) const {
+    auto p = Resolve(boardPath);
+    std::error_code ec;
+    // The volume's own directory is never removed, only what it holds.
+    if (!p || !fs::is_directory(fs::symlink_status(*p, ec))) return false;
+    size_t second = boardPath.find('\\', 1);
+    auto volume =
+        Resolve(second == std::string::npos ? boardPath : boardPath.substr(0, second + 1));
+    if (!volume || fs::equivalent(*volume, *p, ec)) return false;
+    // remove_all removes a symlink itself, never what it points to.
+    return fs::remove_all(*p, ec) != static_cast<std::uintmax_t>(-1) && !ec;
+}
+
 bool DeviceFs::CreateDirectory(const std::string& boardPath) const {
     auto p = Resolve(boardPath);
     std::error_code ec;
@@ -283,6 +297,14 @@ bool DeviceFs::CreateVolume(const std::string& volume) const {
     if (!dir) return false;
     fs::create_directories(*dir, ec);
     return fs::is_directory(*dir, ec);
+}
+
+std::optional<DeviceFs::Space> DeviceFs::SpaceOf(const std::string& boardPath) const {
+    auto path = Resolve(boardPath);
+    if (!path) return std::nullopt;
+    struct statvfs v {};
+    if (statvfs(path->c_str(), &v) != 0) return std::nullopt;
+    return Space{uint64_t(v.f_blocks) * v.f_frsize, uint64_t(v.f_bavail) * v.f_frsize};
 }
 
 }  // namespace led

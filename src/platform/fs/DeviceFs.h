@@ -58,12 +58,22 @@ public:
     bool AppendFile(const std::string& boardPath, const void* data, size_t size) const;
     bool Remove(const std::string& boardPath) const;           // a file; false when absent
     bool CreateDirectory(const std::string& boardPath) const;  // one level, like the board
+    // A directory with everything in it (links are removed, not followed);
+    // false when it is absent or names a whole volume.
+    bool RemoveTree(const std::string& boardPath) const;
     // Creates the device root and a volume's directory ("nand") when missing:
     // a new device root starts with its built-in flash.
     bool CreateVolume(const std::string& volume) const;
     bool CopyFile(const std::string& from, const std::string& to) const;
     bool MoveFile(const std::string& from, const std::string& to) const;
     std::vector<std::string> List(const std::string& boardDirectory) const;
+    // Size and free space of the file system holding a board path; none when
+    // the path does not resolve or the query fails.
+    struct Space {
+        uint64_t total = 0;
+        uint64_t available = 0;
+    };
+    std::optional<Space> SpaceOf(const std::string& boardPath) const;
 
 private:
     std::filesystem::path VolumeDirectory(const std::string& canonicalVolume) const;
