@@ -10,6 +10,7 @@
 #include "app/Startup.h"
 #include "app/Subcommands.h"
 #include "core/Player.h"
+#include "net/Command.h"
 #include "platform/config/Settings.h"
 
 namespace {
@@ -62,6 +63,10 @@ int main(int argc, char** argv) {
     app.add_option("--set", sets, "Set any key: --set section.key=value (repeatable)");
     bool helpConfig = false;
     app.add_flag("--help-config", helpConfig, "Print every configuration key as a Markdown table");
+    bool helpCommands = false;
+    app.add_flag(
+        "--help-commands", helpCommands,
+        "Print the control protocol's command codes (TCP 5002, UDP 5001) as a Markdown table");
 
     std::map<std::string, std::string> flagValues;
     for (const auto& option : Options()) {
@@ -80,6 +85,10 @@ int main(int argc, char** argv) {
     }
     if (helpConfig) {
         std::cout << OptionsMarkdown();
+        return 0;
+    }
+    if (helpCommands) {
+        std::cout << CommandsMarkdown();
         return 0;
     }
 

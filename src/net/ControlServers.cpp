@@ -1,0 +1,141 @@
+// The two control servers of the PC tool: the TCP accept loop (one session
+// thread per connection) and the UDP discovery and configuration server.
+
+#include <spdlog/spdlog.h>
+
+#include <vector>
+
+#include "core/Idle.h"
+#include "core/Player.h"
+#include "net/AllowList.h"
+#include "net/ControlSession.h"
+#include "net/Dispatch.h"
+#include "net/Frame.h"
+#include "net/NetworkThreads.h"
+#include "net/SessionThreads.h"
+
+namespace led {
+namespace {
+
+constexpr int kPollMs = 200;  // how often the servers look at the player's end
+
+AllowList LoadAllowList(Player& player) {
+    std::vector<std::string> errors;
+    AllowList list = AllowList::Parse(player.settings.allow, errors);
+    for (const auto& e : errors) spdlog::error("net.allow: {} (that entry allows no one)", e);
+    return list;
+}
+
+void Refuse(Player& player, const char* transport, const Endpoint& peer) {
+    spdlog::warn("{} {}: not in net.allow, refused", transport, peer.ToString());
+    player.events.Emit("control-refused", {{"transport", transport}, {"peer", peer.ToString()}});
+}
+
+class DatagramReplies final : public ReplySink {
+public:
+    DatagramReplies(const Socket& socket, const Endpoint& to) : socket_(socket), to_(to) {}
+    bool Send(std::span<const uint8_t> bytes) override { return led::SendTo(socket_, bytes, to_); }
+    bool SendTo(std::span<const uint8_t> bytes, const Endpoint& to) override {
+        return led::SendTo(socket_, bytes, to);
+    }
+
+private:
+    const Socket& socket_;
+    Endpoint to_;
+};
+
+}  // namespace
+
+void TcpAcceptLoop(Player& player) {
+    std::string error;
+    Socket listener =
+        TcpListen(player.settings.listenAddress, uint16_t(player.settings.tcpPort), error);
+    if (!listener.IsOpen()) {
+        spdlog::error("control port {}: {}", player.settings.tcpPort, error);
+        player.events.Emit(
+            "listen-failed",
+            {{"transport", "tcp"}, {"port", player.settings.tcpPort}, {"error", error}});
+        IdleUntilShutdown(player, "TCP control accept loop");
+        return;
+    }
+    uint16_t port = listener.LocalPort();
+    spdlog::info("We are awaiting a connection on port {}.", port);
+    player.events.Emit("listening", {{"transport", "tcp"}, {"port", port}});
+    AllowList allow = LoadAllowList(player);
+    SessionThreads sessions;
+    int connections = 0;
+    while (!player.ShuttingDown()) {
+        Endpoint peer;
+        Socket socket = AcceptWithTimeout(listener, kPollMs, peer);
+        int running = sessions.Reap();
+        player.network.openSessions = running;
+        if (!socket.IsOpen()) continue;
+        if (!allow.Allows(peer.ip)) {
+            Refuse(player, "tcp", peer);
+            continue;
+        }
+        if (running >= player.settings.maxSessions) {
+            spdlog::warn("tcp {}: {} sessions already open (net.max-sessions), closed",
+                         peer.ToString(), running);
+            player.events.Emit(
+                "session-refused",
+                {{"transport", "tcp"}, {"peer", peer.ToString()}, {"open", running}});
+            continue;
+        }
+        spdlog::info("connection num =  {},socket =  {}", ++connections, socket.Fd());
+        sessions.Start([&player, s = std::make_shared<Socket>(std::move(socket)), peer] {
+            RunControlSession(player, std::move(*s), peer, SessionMode::PcTool);
+        });
+        player.network.openSessions = running + 1;
+    }
+    sessions.JoinAll();
+    player.network.openSessions = 0;
+}
+
+void UdpConfigServerThread(Player& player) {
+    std::string error;
+    Socket socket =
+        UdpBind(player.settings.listenAddress, uint16_t(player.settings.udpPort), error);
+    if (!socket.IsOpen()) {
+        spdlog::error("configuration port {}: {}", player.settings.udpPort, error);
+        player.events.Emit(
+            "listen-failed",
+            {{"transport", "udp"}, {"port", player.settings.udpPort}, {"error", error}});
+        IdleUntilShutdown(player, "UDP configuration server");
+        return;
+    }
+    uint16_t port = socket.LocalPort();
+    player.network.udpPort = port;
+    player.events.Emit("listening", {{"transport", "udp"}, {"port", port}});
+    AllowList allow = LoadAllowList(player);
+    std::vector<uint8_t> datagram(kMaxPayload);
+    while (!player.ShuttingDown()) {
+        Endpoint from;
+        long got = RecvFromWithTimeout(socket, datagram, kPollMs, from);
+        if (got <= 0) continue;
+        bool relayed = from.ip == 0x7F000001 && player.network.IsRelayPort(from.port);
+        if (!relayed && !allow.Allows(from.ip)) {
+            Refuse(player, "udp", from);
+            continue;
+        }
+        // Not a frame, or too short to carry its head: ignored without answer.
+        if (size_t(got) < kFrameHead || datagram[0] != '*' || datagram[1] != '#') continue;
+        uint32_t length = ReadLe32(&datagram[3]);
+        if (length > kMaxPayload) length = 0;
+        // A length beyond what arrived takes only the bytes that arrived.
+        size_t present = std::min<size_t>(length, size_t(got) - kFrameHead);
+        DatagramReplies replies(socket, from);
+        Request request{player,
+                        Transport::Udp,
+                        datagram[2],
+                        length,
+                        std::span<const uint8_t>(datagram).subspan(kFrameHead, present),
+                        std::span<const uint8_t>(datagram).first(size_t(got)),
+                        from,
+                        replies};
+        DispatchUdp(request);
+    }
+    player.network.udpPort = 0;
+}
+
+}  // namespace led

@@ -1,0 +1,20 @@
+#pragma once
+// One TCP control connection: frames in, handlers, replies out, until the peer
+// closes, an error, the silence limit or the player's end. Sessions accepted
+// on the control port run for the PC tool; the server link runs the same body
+// on its outgoing connection.
+
+#include "platform/net/Socket.h"
+
+namespace led {
+
+class Player;
+
+enum class SessionMode { PcTool = 0, ServerLink = 1 };
+
+// Runs the session on `socket` until it ends; returns why ("peer closed",
+// "silence", "error", "shutdown").
+const char* RunControlSession(Player& player, Socket socket, const Endpoint& peer,
+                              SessionMode mode);
+
+}  // namespace led

@@ -1,0 +1,97 @@
+// Commands of the session itself: heartbeat, silence limit, screen size, and
+// the rows of the transfers, text messages, captures and test patterns, which
+// answer what they can until those features are part of the build.
+
+#include <spdlog/spdlog.h>
+
+#include <array>
+
+#include "core/Player.h"
+#include "net/Frame.h"
+#include "net/Handlers.h"
+
+namespace led {
+namespace {
+
+void NotInThisBuild(Request& r, const char* what) {
+    spdlog::info("control {} from {}: {} are not part of this build", int(r.code),
+                 r.peer.ToString(), what);
+}
+
+}  // namespace
+
+void OnHeartbeat(Request& r) { r.Ack(); }
+
+void OnSetHeartbeatInterval(Request& r) {
+    if (r.payload.empty()) {
+        spdlog::warn("control 42: no interval byte");
+        return;
+    }
+    int seconds = r.payload[0];
+    // Every open session reads the limit at its next receive.
+    r.player.network.heartbeatInterval = seconds;
+    r.player.network.heartbeatTimeoutMs = HeartbeatTimeoutMs(seconds);
+    r.Ack();
+    r.Pause(50);
+}
+
+void OnGetScreenSize(Request& r) {
+    std::array<uint8_t, 8> size{};
+    WriteLe32(&size[0], uint32_t(r.player.screen.screenWidth.load()));
+    WriteLe32(&size[4], uint32_t(r.player.screen.screenHeight.load()));
+    r.Data(size);
+}
+
+void OnTransferAnnounce(Request& r) { NotInThisBuild(r, "file transfers"); }
+
+// The file's bytes follow the head: they are read and dropped, so the stream
+// stays in step with the frames after them.
+void OnTransferData(Request& r) {
+    NotInThisBuild(r, "file transfers");
+    if (!r.stream) return;
+    std::array<uint8_t, kMaxPayload> sink;
+    uint64_t remaining = uint64_t(r.length) + 2;  // the file, then "#*"
+    while (remaining > 0) {
+        long got =
+            r.stream->ReadBody({sink.data(), size_t(std::min<uint64_t>(remaining, sink.size()))});
+        if (got < 0) return;
+        remaining -= uint64_t(got);
+    }
+}
+
+void OnTransferComplete(Request& r) {
+    r.Ack10();
+    NotInThisBuild(r, "file transfers");
+}
+
+void OnUnpackUpdate(Request& r) {
+    r.Ack();
+    NotInThisBuild(r, "update packages");
+}
+
+void OnInstallPointTestPicture(Request& r) {
+    r.Ack10();
+    NotInThisBuild(r, "point test pictures");
+}
+
+void OnShowTextMessage(Request& r) { NotInThisBuild(r, "text messages"); }
+void OnCaptureScreen(Request& r) { NotInThisBuild(r, "screen captures"); }
+void OnDownloadFile(Request& r) { NotInThisBuild(r, "screen captures"); }
+
+void OnStartTestPattern(Request& r) {
+    r.Ack();
+    NotInThisBuild(r, "test patterns");
+}
+
+void OnStopTestPattern(Request& r) {
+    r.Ack();
+    NotInThisBuild(r, "test patterns");
+}
+
+// The temperature rules come with the sensor read-outs.
+void OnSetTemperatureControl(Request& r) {
+    r.Ack();
+    NotInThisBuild(r, "temperature-controlled switches");
+}
+
+}  // namespace led
