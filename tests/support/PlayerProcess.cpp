@@ -29,15 +29,12 @@ PlayerRun RunPlayer(const std::filesystem::path& root, const std::vector<std::st
     PlayerRun run;
     auto eventsPath = root.parent_path() / (root.filename().string() + "-events.jsonl");
     auto outputPath = root.parent_path() / (root.filename().string() + "-output.txt");
-    std::vector<std::string> argv = {LEDPLAYER_BIN_DIR "/ledplayer",
-                                     "--root",
-                                     root.string(),
-                                     "--events",
-                                     eventsPath.string(),
-                                     "--backend",
-                                     "headless",
-                                     "--log-level",
-                                     "warn"};
+    std::vector<std::string> argv = {
+        LEDPLAYER_BIN_DIR "/ledplayer", "--root", root.string(), "--events", eventsPath.string(),
+        "--backend", "headless", "--log-level", "warn",
+        // Free control ports on loopback: tests run side by side.
+        "--set", "net.listen-address=127.0.0.1", "--set", "net.tcp-port=0", "--set",
+        "net.udp-port=0", "--set", "net.text-port=0"};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargv;
     for (auto& a : argv) cargv.push_back(a.data());

@@ -31,6 +31,9 @@ void WriteHostFile(const std::filesystem::path& path, const std::string& content
 std::unique_ptr<Player> MakeTestPlayer(const std::filesystem::path& root, double scale) {
     Settings settings;
     settings.root = root.string();
+    // Control ports: free ones on loopback, so players of parallel tests never meet.
+    settings.listenAddress = "127.0.0.1";
+    settings.tcpPort = settings.udpPort = settings.textPort = 0;
     auto start = LocalTime::Parse("2026-03-05 07:08:09");
     auto player = std::make_unique<Player>(settings, Clock(*start, scale), MakeHeadlessBackend());
     RegisterAreaBodies(player->areaBodies);
