@@ -1,6 +1,6 @@
-// The README's table of configuration keys is what `ledplayer --help-config`
-// prints: a key added, renamed or given another default without regenerating
-// the README fails here.
+// The README's tables of configuration keys and command codes are what
+// `ledplayer --help-config` and `--help-commands` print: a key or command
+// added, renamed or changed without regenerating the README fails here.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "net/Command.h"
 #include "platform/config/Settings.h"
 
 namespace led {
@@ -27,10 +28,10 @@ std::string TableAt(std::istream& text, const std::string& header) {
     return table;
 }
 
-TEST(ReadmeConfigTableTest, MatchesHelpConfig) {
+// The README holds the table `generated` starts with, line for line.
+void ExpectDocumented(const std::string& generated, const char* command) {
     std::ifstream readme(std::string(LEDPLAYER_SOURCE_DIR) + "/README.md");
     ASSERT_TRUE(readme) << "README.md not found";
-    std::string generated = OptionsMarkdown();
     std::istringstream generatedLines(generated);
     std::string header;
     std::getline(generatedLines, header);
@@ -41,7 +42,15 @@ TEST(ReadmeConfigTableTest, MatchesHelpConfig) {
     generatedLines.clear();
     generatedLines.seekg(0);
     EXPECT_EQ(documented, TableAt(generatedLines, header))
-        << "regenerate the README's table with `build/bin/ledplayer --help-config`";
+        << "regenerate the README's table with `build/bin/ledplayer " << command << "`";
+}
+
+TEST(ReadmeTablesTest, ConfigurationKeysMatchHelpConfig) {
+    ExpectDocumented(OptionsMarkdown(), "--help-config");
+}
+
+TEST(ReadmeTablesTest, CommandCodesMatchHelpCommands) {
+    ExpectDocumented(CommandsMarkdown(), "--help-commands");
 }
 
 }  // namespace
