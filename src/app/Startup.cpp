@@ -23,7 +23,6 @@
 #include "program/Scheduler.h"
 #include "screen/CardLink.h"
 #include "screen/Schedules.h"
-#include "screen/ScreenTables.h"
 #include "storage/Files.h"
 #include "storage/PlayerType.h"
 #include "storage/RunMode.h"
@@ -191,7 +190,6 @@ bool StartUp(Player& player) {
     storage.paths = BuildStoragePaths(storage.runMode);
     player.SetStorage(std::make_shared<const StorageSetup>(storage));
     // 8-9
-    LoadScreenTables(player);
     if (auto pairs = fs.ReadFile(files::kSetSwitch)) SaveSwitchSettings(player, *pairs);
     // 10-11
     RemoveAllPrograms(player);
