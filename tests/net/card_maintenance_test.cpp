@@ -10,17 +10,11 @@ namespace led {
 namespace {
 
 using test::BinDir;
+using test::Bytes;
+using test::CardCommands;
 using test::CardSim;
 using test::MakeCardPlayer;
 using test::TempDir;
-
-std::vector<std::string> CardCommands(const CardSim& sim, size_t count) {
-    std::vector<std::string> texts;
-    for (const auto& line : sim.Commands("card", count)) texts.push_back(line["command"]);
-    return texts;
-}
-
-std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
 std::vector<nlohmann::json> Events(const std::string& path, const std::string& name) {
     std::vector<nlohmann::json> found;
@@ -44,22 +38,50 @@ void ExpectPlaybackReleased(Player& player) {
     }
 }
 
-TEST(CardMaintenanceTest, PassThroughReportsTheCardsAcknowledgement) {
-    const std::string command = "*#WL 0100 0002 abcd#*";
-    {
-        CardSim sim(BinDir(), {"--fault", "silent"});
-        TempDir dir;
-        auto player = MakeCardPlayer(dir.Path(), sim);
-        EXPECT_FALSE(CardPassThrough(*player, Bytes(command)));
-    }
+TEST(CardMaintenanceTest, BadPayloadsAreRefusedBeforeAnythingIsSent) {
     CardSim sim(BinDir(), {});
     TempDir dir;
     auto player = MakeCardPlayer(dir.Path(), sim);
+    const std::string block(2048, 'a');
     EXPECT_FALSE(CardPassThrough(*player, {}));
     EXPECT_FALSE(CardPassThrough(*player, std::vector<uint8_t>(4097, '*')));
     EXPECT_FALSE(CardTestCommand(*player, {}));
-    EXPECT_TRUE(CardPassThrough(*player, Bytes(command)));
-    EXPECT_EQ(CardCommands(sim, 1), std::vector<std::string>{command});
+    EXPECT_FALSE(ReadCardRegister(*player, std::vector<uint8_t>{38, 0, 2}));
+    EXPECT_FALSE(ReadCardRegister(*player, std::vector<uint8_t>{38, 0, 2, 0, 0}));
+    EXPECT_FALSE(ReadCardRegister(*player, std::vector<uint8_t>{0x10, 0x27, 2, 0}));  // 10000
+    EXPECT_FALSE(WriteCardRegister(*player, Bytes("00A000" + block.substr(1))));
+    EXPECT_FALSE(WriteCardRegister(*player, Bytes("00A000" + block + "0")));
+    EXPECT_FALSE(WriteCardRegister(*player, Bytes("00A0#*" + block)));
+    EXPECT_TRUE(CardPassThrough(*player, Bytes("*#WL 0100 0002 abcd#*")));
+    EXPECT_EQ(CardCommands(sim, 1), std::vector<std::string>{"*#WL 0100 0002 abcd#*"});
+}
+
+TEST(CardMaintenanceTest, RegisterAndPointCommandsReachTheCard) {
+    CardSim sim(BinDir(), {"--status", "03"});
+    TempDir dir;
+    auto player = MakeCardPlayer(dir.Path(), sim);
+    const std::string block(2048, 'a');
+    EXPECT_EQ(ReadCardRegister(*player, std::vector<uint8_t>{38, 0, 2, 0}), "%#RL#%*#01&00&#*");
+    EXPECT_TRUE(WriteCardRegister(*player, Bytes("00A000" + block)));
+    // The count at 000f (3) asks for twice as many bytes from 4000.
+    EXPECT_EQ(ReadCardModuleData(*player), "%#RL#%*#00&00&00&00&00&00&#*");
+    EXPECT_TRUE(SetPointEnable(*player, 1));
+    EXPECT_TRUE(player->fs.Exists("\\nand\\table\\pointenable.dat"));
+    // Off must stay off across a restart, which switches on when the file exists.
+    EXPECT_TRUE(SetPointEnable(*player, 0));
+    EXPECT_FALSE(player->fs.Exists("\\nand\\table\\pointenable.dat"));
+    EXPECT_EQ(
+        CardCommands(sim, 7),
+        (std::vector<std::string>{"*#RL 0038 0002#*", "*#WL E800 2048 " + block + "#*",
+                                  "*#WL 0039 0006 00A000#*", "*#RL 000f 0080#*", "*#RL 4000 0006#*",
+                                  "*#WL 003C 0001 01#*", "*#WL 003C 0001 00#*"}));
+    {
+        CardSim silent(BinDir(), {"--fault", "silent"});
+        TempDir other;
+        auto unanswered = MakeCardPlayer(other.Path(), silent);
+        EXPECT_FALSE(CardPassThrough(*unanswered, Bytes("*#WL 0100 0002 abcd#*")));
+        EXPECT_FALSE(ReadCardModuleData(*unanswered));
+    }
 }
 
 TEST(CardMaintenanceTest, StatusFlagsFollowTheCountAndTheTestMode) {
@@ -71,45 +93,6 @@ TEST(CardMaintenanceTest, StatusFlagsFollowTheCountAndTheTestMode) {
     EXPECT_EQ(GetCardStatusFlags(*player), std::vector<uint8_t>{1});
     EXPECT_EQ(player->device.cardTestMode, 0);
     EXPECT_EQ(GetCardStatusFlags(*player).size(), 5u);
-    auto commands = CardCommands(sim, 2);
-    ASSERT_GE(commands.size(), 2u);
-    EXPECT_EQ(commands[0], "*#RL 000F 0001#*");
-    EXPECT_EQ(commands[1], "*#RL 4200 0100#*");
-}
-
-TEST(CardMaintenanceTest, RegisterCommandsTakeTheirPayloadLayout) {
-    CardSim sim(BinDir(), {"--status", "03"});
-    TempDir dir;
-    auto player = MakeCardPlayer(dir.Path(), sim);
-    // Refused before anything is sent: short, long, beyond four digits, not hex.
-    EXPECT_FALSE(ReadCardRegister(*player, std::vector<uint8_t>{38, 0, 2}));
-    EXPECT_FALSE(ReadCardRegister(*player, std::vector<uint8_t>{38, 0, 2, 0, 0}));
-    EXPECT_FALSE(ReadCardRegister(*player, std::vector<uint8_t>{0x10, 0x27, 2, 0}));
-    const std::string block(2048, 'a');
-    EXPECT_FALSE(WriteCardRegister(*player, Bytes("00A000" + block.substr(1))));
-    EXPECT_FALSE(WriteCardRegister(*player, Bytes("00A000" + block + "0")));
-    EXPECT_FALSE(WriteCardRegister(*player, Bytes("00A0#*" + block)));
-
-    EXPECT_EQ(ReadCardRegister(*player, std::vector<uint8_t>{38, 0, 2, 0}), "%#RL#%*#01&00&#*");
-    EXPECT_TRUE(WriteCardRegister(*player, Bytes("00A000" + block)));
-    EXPECT_EQ(ReadCardModuleData(*player), "%#RL#%*#00&00&00&00&00&00&#*");
-    EXPECT_EQ(CardCommands(sim, 5),
-              (std::vector<std::string>{"*#RL 0038 0002#*", "*#WL E800 2048 " + block + "#*",
-                                        "*#WL 0039 0006 00A000#*", "*#RL 000f 0080#*",
-                                        "*#RL 4000 0006#*"}));
-}
-
-TEST(CardMaintenanceTest, PointEnableFileFollowsTheSwitch) {
-    CardSim sim(BinDir(), {});
-    TempDir dir;
-    auto player = MakeCardPlayer(dir.Path(), sim);
-    EXPECT_TRUE(SetPointEnable(*player, 1));
-    EXPECT_TRUE(player->fs.Exists("\\nand\\table\\pointenable.dat"));
-    // Off must stay off across a restart, which switches on when the file exists.
-    EXPECT_TRUE(SetPointEnable(*player, 0));
-    EXPECT_FALSE(player->fs.Exists("\\nand\\table\\pointenable.dat"));
-    EXPECT_EQ(CardCommands(sim, 2),
-              (std::vector<std::string>{"*#WL 003C 0001 01#*", "*#WL 003C 0001 00#*"}));
 }
 
 TEST(CardMaintenanceTest, CardTestDisplayHoldsPlaybackUntilLeftOrUnanswered) {

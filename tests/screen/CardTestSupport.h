@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/Player.h"
 #include "platform/clock/Clock.h"
@@ -46,6 +48,15 @@ struct CardLine {
 };
 
 inline std::string BinDir() { return LEDPLAYER_BIN_DIR; }
+
+// The card port commands cardsim logged, once `count` are there.
+inline std::vector<std::string> CardCommands(const CardSim& sim, size_t count) {
+    std::vector<std::string> texts;
+    for (const auto& line : sim.Commands("card", count)) texts.push_back(line["command"]);
+    return texts;
+}
+
+inline std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
 // A whole player on a temporary device root whose card port is the cardsim's,
 // open at 115200, with the built-in flash volume start-up makes (no directories

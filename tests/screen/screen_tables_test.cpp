@@ -12,17 +12,11 @@ namespace led {
 namespace {
 
 using test::BinDir;
+using test::Bytes;
+using test::CardCommands;
 using test::CardSim;
 using test::MakeCardPlayer;
 using test::TempDir;
-
-std::vector<std::string> CardCommands(const CardSim& sim, size_t count) {
-    std::vector<std::string> texts;
-    for (const auto& line : sim.Commands("card", count)) texts.push_back(line["command"]);
-    return texts;
-}
-
-std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
 std::string FileText(const Player& player, const std::string& path) {
     return player.fs.ReadText(path).value_or("<missing>");
@@ -71,129 +65,86 @@ TEST(ScreenTablesTest, ColourAndWhiteBalanceCommandsEncodeTheReceivedValues) {
     EXPECT_FALSE(ColourCorrectionCommand(received));
 }
 
-TEST(ScreenTablesTest, GammaIsRememberedOnlyWhenTheCardAcknowledges) {
-    const std::string working = "\\nand\\tabletemp\\GammaGreen.dat";
-    {
-        CardSim sim(BinDir(), {});
-        TempDir dir;
-        auto player = MakeCardPlayer(dir.Path(), sim);
-        // A byte cannot hold it: nothing is sent.
-        EXPECT_FALSE(ApplyGamma(*player, GammaColour::Green, 300));
-        ASSERT_TRUE(ApplyGamma(*player, GammaColour::Green, 22));
-        EXPECT_EQ(player->device.gamma[1], 22);
-        std::string kept = FileText(*player, working);
-        EXPECT_EQ(kept.size(), 1045u);
-        EXPECT_TRUE(kept.starts_with("*#WL F800 0202 06f9"));
-        EXPECT_EQ(CardCommands(sim, 1), std::vector<std::string>{kept});
-    }
-    {
-        CardSim sim(BinDir(), {"--fault", "silent"});
-        TempDir dir;
-        auto player = MakeCardPlayer(dir.Path(), sim);
-        EXPECT_FALSE(ApplyGamma(*player, GammaColour::Green, 22));
-        EXPECT_EQ(player->device.gamma[1], 0);
-        EXPECT_FALSE(player->fs.Exists(working));
-        EXPECT_EQ(CardCommands(sim, 1).size(), 1u);
-    }
-}
-
-TEST(ScreenTablesTest, RawTablesKeepTheirWorkingCopyAsTheKindRequires) {
+TEST(ScreenTablesTest, WorkingCopiesAndGammaFollowTheCardsAcknowledgement) {
     const std::string table = "*#WL 1000 0004 01020304#*";
+    const std::vector<uint8_t> rgb{0x10, 0x20, 0xff};
+    const auto colours = Coefficients({1, 0, 0, 0, 1, 0, 0, 0, 1, 0.5f, 0.5f, 0.5f});
     for (bool acknowledging : {true, false}) {
         CardSim sim(BinDir(), acknowledging ? std::vector<std::string>{}
                                             : std::vector<std::string>{"--fault", "silent"});
         TempDir dir;
         auto player = MakeCardPlayer(dir.Path(), sim);
+        EXPECT_EQ(ApplyGamma(*player, GammaColour::Green, 22), acknowledging);
+        EXPECT_EQ(player->device.gamma[1], acknowledging ? 22 : 0);
+        std::string gamma = FileText(*player, "\\nand\\tabletemp\\GammaGreen.dat");
+        // Other tables keep their copy either way, the module table only once taken.
         EXPECT_EQ(ApplyRawTable(*player, Bytes(table), "router.dat"), acknowledging);
         EXPECT_EQ(FileText(*player, "\\nand\\tabletemp\\router.dat"), table);
         EXPECT_EQ(ApplyRawTable(*player, Bytes(table), "moduletablefile.dat", RawTableKind::Module),
                   acknowledging);
         EXPECT_EQ(player->fs.Exists("\\nand\\tabletemp\\moduletablefile.dat"), acknowledging);
-        EXPECT_EQ(CardCommands(sim, 2), (std::vector<std::string>{table, table}));
+        EXPECT_EQ(ApplyWhiteBalance(*player, rgb), acknowledging);
+        EXPECT_EQ(player->fs.ReadFile("\\nand\\tabletemp\\writebalance.dat"), rgb);
+        EXPECT_EQ(ApplyColourCorrection(*player, colours), acknowledging);
+        EXPECT_EQ(player->fs.ReadFile("\\nand\\tabletemp\\color.dat"), colours);
+
+        auto commands = CardCommands(sim, 5);
+        ASSERT_EQ(commands.size(), 5u);
+        EXPECT_TRUE(commands[0].starts_with("*#WL F800 0202 06f9"));
+        EXPECT_EQ(commands[0].size(), 1045u);
+        EXPECT_EQ(gamma, acknowledging ? commands[0] : "<missing>");
+        EXPECT_EQ(commands[1], table);
+        EXPECT_EQ(commands[2], table);
+        EXPECT_EQ(commands[3], "*#WL 002B 0003 1020FF#*");
+        EXPECT_TRUE(commands[4].starts_with("*#WL C000 0014 3dd37F0100010001")) << commands[4];
     }
+}
+
+TEST(ScreenTablesTest, BadRequestsAreRefusedBeforeAnythingIsWrittenOrSent) {
     CardSim sim(BinDir(), {});
     TempDir dir;
     auto player = MakeCardPlayer(dir.Path(), sim);
+    const std::vector<uint8_t> table = Bytes("*#WL 1000 0001 01#*");
+    EXPECT_FALSE(ApplyGamma(*player, GammaColour::Red, 300));  // a byte cannot hold it
     EXPECT_FALSE(ApplyRawTable(*player, {}, "para.dat"));
     EXPECT_FALSE(ApplyRawTable(*player, std::vector<uint8_t>(4097, '0'), "para.dat"));
-    EXPECT_FALSE(ApplyRawTable(*player, Bytes(table), "..\\netinfo.txt"));
-    EXPECT_FALSE(player->fs.Exists("\\nand\\tabletemp\\para.dat"));
+    EXPECT_FALSE(ApplyRawTable(*player, table, "..\\netinfo.txt"));
+    EXPECT_FALSE(ApplyWhiteBalance(*player, std::vector<uint8_t>{1, 2}));
+    EXPECT_FALSE(ApplyColourCorrection(*player, std::vector<uint8_t>(47, 0)));
+    EXPECT_TRUE(player->fs.List("\\nand\\tabletemp").empty());
     EXPECT_FALSE(player->fs.Exists("\\nand\\netinfo.txt"));
     // What reaches the card after the refusals is the next table alone.
-    EXPECT_TRUE(ApplyRawTable(*player, Bytes(table), "link.dat"));
-    EXPECT_EQ(CardCommands(sim, 1), std::vector<std::string>{table});
+    EXPECT_TRUE(ApplyRawTable(*player, table, "link.dat"));
+    EXPECT_EQ(CardCommands(sim, 1), std::vector<std::string>{"*#WL 1000 0001 01#*"});
 }
 
-TEST(ScreenTablesTest, WhiteBalanceAndColourCorrectionKeepWhatArrived) {
+TEST(ScreenTablesTest, SaveSwitchesC400AndMovesTheWorkingCopies) {
+    const std::vector<std::string> saveCommands{
+        "*#WL C400 0202 0af547#*", "*#WL C400 0202 0af500#*", "*#WL C800 0202 0bf400#*"};
     CardSim sim(BinDir(), {});
     TempDir dir;
     auto player = MakeCardPlayer(dir.Path(), sim);
-    std::vector<uint8_t> rgb{0x10, 0x20, 0xff};
-    ASSERT_TRUE(ApplyWhiteBalance(*player, rgb));
-    EXPECT_EQ(player->fs.ReadFile("\\nand\\tabletemp\\writebalance.dat"), rgb);
-    auto colours = Coefficients({1, 0, 0, 0, 1, 0, 0, 0, 1, 0.5f, 0.5f, 0.5f});
-    ASSERT_TRUE(ApplyColourCorrection(*player, colours));
-    EXPECT_EQ(player->fs.ReadFile("\\nand\\tabletemp\\color.dat"), colours);
-    auto commands = CardCommands(sim, 2);
-    ASSERT_EQ(commands.size(), 2u);
-    EXPECT_EQ(commands[0], "*#WL 002B 0003 1020FF#*");
-    EXPECT_EQ(commands[1],
-              "*#WL C000 0014 3dd3"
-              "7F01000100010001"
-              "7F01000100010001"
-              "7F013F013F013F01#*");
+    SaveTables(*player, 1);  // nothing to move: the card still stores its set
+    EXPECT_EQ(CardCommands(sim, 3), saveCommands);
 
-    // Short payloads are refused before a byte is written or sent.
-    EXPECT_FALSE(ApplyWhiteBalance(*player, std::vector<uint8_t>{1, 2}));
-    EXPECT_FALSE(ApplyColourCorrection(*player, std::span(colours).first(47)));
-    EXPECT_EQ(player->fs.ReadFile("\\nand\\tabletemp\\writebalance.dat"), rgb);
-    EXPECT_EQ(player->fs.ReadFile("\\nand\\tabletemp\\color.dat"), colours);
-    ASSERT_TRUE(ApplyWhiteBalance(*player, std::vector<uint8_t>{1, 2, 3, 4}));
-    commands = CardCommands(sim, 3);
-    ASSERT_EQ(commands.size(), 3u);
-    EXPECT_EQ(commands[2], "*#WL 002B 0003 010203#*");
-}
-
-TEST(ScreenTablesTest, SaveMovesTheWorkingCopiesAndSwitchesTheCard) {
-    CardSim sim(BinDir(), {});
-    TempDir dir;
-    test::WriteHostFile(dir.Path() / "nand" / "tabletemp" / "para.dat", "new");
-    test::WriteHostFile(dir.Path() / "nand" / "tabletemp" / "GammaRed.dat", "red");
-    test::WriteHostFile(dir.Path() / "nand" / "table" / "PARA.DAT", "old");
-    test::WriteHostFile(dir.Path() / "nand" / "table" / "link.dat", "kept");
-    test::WriteHostFile(dir.Path() / "nand" / "table" / "brightAdj.dat", "x");
-    test::WriteHostFile(dir.Path() / "nand" / "table" / "poweronoff.dat", "x");
-    auto player = MakeCardPlayer(dir.Path(), sim);
-
-    SaveTables(*player, 1);
-    EXPECT_EQ(FileText(*player, "\\nand\\table\\para.dat"), "new");
-    EXPECT_EQ(FileText(*player, "\\nand\\table\\GammaRed.dat"), "red");
-    EXPECT_EQ(FileText(*player, "\\nand\\table\\link.dat"), "kept");
-    EXPECT_TRUE(player->fs.List("\\nand\\tabletemp").empty());
+    const auto nand = dir.Path() / "nand";
+    test::WriteHostFile(nand / "tabletemp" / "para.dat", "new");
+    test::WriteHostFile(nand / "table" / "PARA.DAT", "old");
+    test::WriteHostFile(nand / "table" / "link.dat", "kept");
+    test::WriteHostFile(nand / "table" / "brightAdj.dat", "x");
+    test::WriteHostFile(nand / "table" / "poweronoff.dat", "x");
+    SaveTables(*player, 0);  // the output goes off; the working copies stay
+    EXPECT_EQ(FileText(*player, "\\nand\\table\\para.dat"), "old");
     EXPECT_FALSE(player->fs.Exists("\\nand\\table\\brightAdj.dat"));
     EXPECT_FALSE(player->fs.Exists("\\nand\\table\\poweronoff.dat"));
-    EXPECT_EQ(CardCommands(sim, 3),
-              (std::vector<std::string>{"*#WL C400 0202 0af547#*", "*#WL C400 0202 0af500#*",
-                                        "*#WL C800 0202 0bf400#*"}));
-
-    // Flag 0 keeps the working copies and only switches the output off.
-    test::WriteHostFile(dir.Path() / "nand" / "tabletemp" / "link.dat", "newer");
-    SaveTables(*player, 0);
-    EXPECT_EQ(FileText(*player, "\\nand\\table\\link.dat"), "kept");
-    auto commands = CardCommands(sim, 4);
-    ASSERT_EQ(commands.size(), 4u);
-    EXPECT_EQ(commands[3], "*#WL C800 0202 0bf400#*");
-}
-
-TEST(ScreenTablesTest, SaveWithoutWorkingFilesStillSwitchesC400) {
-    CardSim sim(BinDir(), {});
-    TempDir dir;
-    auto player = MakeCardPlayer(dir.Path(), sim);
     SaveTables(*player, 1);
-    EXPECT_EQ(CardCommands(sim, 3),
-              (std::vector<std::string>{"*#WL C400 0202 0af547#*", "*#WL C400 0202 0af500#*",
-                                        "*#WL C800 0202 0bf400#*"}));
-    EXPECT_TRUE(player->fs.List("\\nand\\table").empty());
+    EXPECT_EQ(FileText(*player, "\\nand\\table\\para.dat"), "new");
+    EXPECT_EQ(FileText(*player, "\\nand\\table\\link.dat"), "kept");
+    EXPECT_TRUE(player->fs.List("\\nand\\tabletemp").empty());
+    auto commands = CardCommands(sim, 7);
+    ASSERT_EQ(commands.size(), 7u);
+    EXPECT_EQ(commands[3], saveCommands[2]);
+    EXPECT_EQ(std::vector(commands.begin() + 4, commands.end()), saveCommands);
 }
 
 TEST(ScreenTablesTest, StoredGammaTablesAreSentOnlyWhole) {
