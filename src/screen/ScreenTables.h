@@ -27,7 +27,8 @@ std::string GammaCommand(GammaColour colour, int gammaTimesTen);
 // "*#WL 002B 0003 RRGGBB#*" with the three values as upper-case hex.
 std::string WhiteBalanceCommand(uint8_t red, uint8_t green, uint8_t blue);
 // The 69-byte C000 command from the 48 received bytes (twelve 32-bit
-// little-endian floats); none when fewer than 48 bytes arrived.
+// little-endian floats, kept in their order; each travels as its magnitude
+// byte, then its sign flag); none when fewer than 48 bytes arrived.
 std::optional<std::string> ColourCorrectionCommand(std::span<const uint8_t> received);
 
 // Raw tables pass the tool's bytes to the card unchanged. The module table
