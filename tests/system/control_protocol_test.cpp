@@ -6,6 +6,7 @@
 #include <fstream>
 #include <thread>
 
+#include "support/CardSim.h"
 #include "support/ControlClient.h"
 #include "support/PlayerProcess.h"
 #include "support/TestPlayer.h"
@@ -176,6 +177,37 @@ TEST_F(ControlProtocolTest, PeersOutsideTheAllowListGetNothing) {
     EXPECT_TRUE(player_->WaitForEvent("control-refused", {{"transport", "udp"}}));
     EXPECT_TRUE(player_->WaitForEvent("control-refused", {{"transport", "tcp"}}));
     EXPECT_EQ(NandFile("netinfo.txt"), "");
+}
+
+TEST_F(ControlProtocolTest, GammaCurvesReachTheCardAndAreStoredOnItsAcknowledgement) {
+    CardSim card(LEDPLAYER_BIN_DIR, {"--model", "J7", "--letter", "C"});
+    Start({"--com3", card.CardPath()});
+    UdpClient tool;
+    // Entry i of the curve is four hex digits after the 19-character head.
+    auto entry = [](const std::string& command, int i) { return command.substr(19 + 4 * i, 4); };
+
+    ASSERT_TRUE(tool.SendTo(Frame(16, {22}), udpPort_));  // blue, gamma 2.2
+    EXPECT_EQ(tool.Receive(20s), (Bytes{'*', '#', 16, 0, 0, 0, 0, '#', '*'}));
+    std::string blue = NandFile("tabletemp/GammaBlue.dat");
+    ASSERT_EQ(blue.size(), 1045u);
+    EXPECT_EQ(blue.substr(0, 19), "*#WL F400 0202 07f8");
+    EXPECT_EQ(entry(blue, 128), "0383");  // 899
+    EXPECT_EQ(blue.substr(1043), "#*");
+    ASSERT_TRUE(tool.SendTo(Frame(19), udpPort_));
+    EXPECT_EQ(tool.Receive(10s), (Bytes{'*', '#', 19, 1, 0, 0, 0, 22, '#', '*', 0}));
+
+    ASSERT_TRUE(tool.SendTo(Frame(14, {10}), udpPort_));  // red, gamma 1.0
+    EXPECT_EQ(tool.Receive(20s).size(), 9u);
+    std::string red = NandFile("tabletemp/GammaRed.dat");
+    ASSERT_EQ(red.size(), 1045u);
+    EXPECT_EQ(entry(red, 0), "0000");
+    EXPECT_EQ(entry(red, 128), "0807");  // 2055
+    EXPECT_EQ(entry(red, 255), "0fff");
+    // The card heard both curves as they were stored.
+    auto heard = card.WaitFor(
+        2, [](const nlohmann::json& l) { return l.value("command", "").rfind("*#WL F", 0) == 0; });
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[0]["command"], blue);
 }
 
 }  // namespace
