@@ -44,20 +44,25 @@ private:
     Endpoint to_;
 };
 
+// A port that cannot be bound leaves its thread idle until the end: the
+// player plays on without that way of being managed.
+void ListenFailed(Player& player, const char* transport, const char* role, int port,
+                  const std::string& error) {
+    spdlog::error("{} control port {}: {}", transport, port, error);
+    player.events.Emit("listen-failed",
+                       {{"transport", transport}, {"port", port}, {"error", error}});
+    IdleUntilShutdown(player, role);
+}
+
 }  // namespace
 
 void TcpAcceptLoop(Player& player) {
     std::string error;
     Socket listener =
         TcpListen(player.settings.listenAddress, uint16_t(player.settings.tcpPort), error);
-    if (!listener.IsOpen()) {
-        spdlog::error("control port {}: {}", player.settings.tcpPort, error);
-        player.events.Emit(
-            "listen-failed",
-            {{"transport", "tcp"}, {"port", player.settings.tcpPort}, {"error", error}});
-        IdleUntilShutdown(player, "TCP control accept loop");
-        return;
-    }
+    if (!listener.IsOpen())
+        return ListenFailed(player, "tcp", "TCP control accept loop", player.settings.tcpPort,
+                            error);
     uint16_t port = listener.LocalPort();
     spdlog::info("We are awaiting a connection on port {}.", port);
     player.events.Emit("listening", {{"transport", "tcp"}, {"port", port}});
@@ -96,14 +101,9 @@ void UdpConfigServerThread(Player& player) {
     std::string error;
     Socket socket =
         UdpBind(player.settings.listenAddress, uint16_t(player.settings.udpPort), error);
-    if (!socket.IsOpen()) {
-        spdlog::error("configuration port {}: {}", player.settings.udpPort, error);
-        player.events.Emit(
-            "listen-failed",
-            {{"transport", "udp"}, {"port", player.settings.udpPort}, {"error", error}});
-        IdleUntilShutdown(player, "UDP configuration server");
-        return;
-    }
+    if (!socket.IsOpen())
+        return ListenFailed(player, "udp", "UDP configuration server", player.settings.udpPort,
+                            error);
     uint16_t port = socket.LocalPort();
     player.network.udpPort = port;
     player.events.Emit("listening", {{"transport", "udp"}, {"port", port}});

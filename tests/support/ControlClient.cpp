@@ -5,7 +5,6 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,7 +13,7 @@
 #include <sstream>
 #include <thread>
 
-extern char** environ;
+#include "support/PlayerProcess.h"
 
 namespace led::test {
 namespace {
@@ -141,39 +140,10 @@ Bytes UdpClient::Receive(std::chrono::milliseconds timeout, std::string* toAddre
     return Bytes(buffer, buffer + n);
 }
 
-LivePlayer::LivePlayer(const std::filesystem::path& root, const std::vector<std::string>& args) {
-    events_ = root.parent_path() / (root.filename().string() + "-events.jsonl");
-    output_ = root.parent_path() / (root.filename().string() + "-output.txt");
-    std::vector<std::string> argv = {LEDPLAYER_BIN_DIR "/ledplayer",
-                                     "--root",
-                                     root.string(),
-                                     "--events",
-                                     events_.string(),
-                                     "--backend",
-                                     "headless",
-                                     "--log-level",
-                                     "info",
-                                     "--set",
-                                     "net.listen-address=127.0.0.1",
-                                     "--set",
-                                     "net.tcp-port=0",
-                                     "--set",
-                                     "net.udp-port=0",
-                                     "--set",
-                                     "net.text-port=0"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargv;
-    for (auto& a : argv) cargv.push_back(a.data());
-    cargv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ) == 0) pid_ = pid;
-    posix_spawn_file_actions_destroy(&actions);
-}
+LivePlayer::LivePlayer(const std::filesystem::path& root, const std::vector<std::string>& args)
+    : events_(EventsPathOf(root)),
+      output_(OutputPathOf(root)),
+      pid_(SpawnPlayer(root, args, "info")) {}
 
 LivePlayer::~LivePlayer() {
     if (pid_ <= 0) return;

@@ -24,14 +24,11 @@ std::vector<nlohmann::json> PlayerRun::Events(const std::string& name) const {
     return out;
 }
 
-PlayerRun RunPlayer(const std::filesystem::path& root, const std::vector<std::string>& args,
-                    int timeoutSeconds, const std::filesystem::path& workingDir) {
-    PlayerRun run;
-    auto eventsPath = root.parent_path() / (root.filename().string() + "-events.jsonl");
-    auto outputPath = root.parent_path() / (root.filename().string() + "-output.txt");
+pid_t SpawnPlayer(const std::filesystem::path& root, const std::vector<std::string>& args,
+                  const std::string& logLevel, const std::filesystem::path& workingDir) {
     std::vector<std::string> argv = {
-        LEDPLAYER_BIN_DIR "/ledplayer", "--root", root.string(), "--events", eventsPath.string(),
-        "--backend", "headless", "--log-level", "warn",
+        LEDPLAYER_BIN_DIR "/ledplayer", "--root", root.string(), "--events",
+        EventsPathOf(root).string(), "--backend", "headless", "--log-level", logLevel,
         // Free control ports on loopback: tests run side by side.
         "--set", "net.listen-address=127.0.0.1", "--set", "net.tcp-port=0", "--set",
         "net.udp-port=0", "--set", "net.text-port=0"};
@@ -42,14 +39,31 @@ PlayerRun RunPlayer(const std::filesystem::path& root, const std::vector<std::st
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 1, OutputPathOf(root).c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     if (!workingDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
     pid_t pid = 0;
     int rc = posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return run;
+    return rc == 0 ? pid : -1;
+}
+
+std::filesystem::path EventsPathOf(const std::filesystem::path& root) {
+    return root.parent_path() / (root.filename().string() + "-events.jsonl");
+}
+
+std::filesystem::path OutputPathOf(const std::filesystem::path& root) {
+    return root.parent_path() / (root.filename().string() + "-output.txt");
+}
+
+PlayerRun RunPlayer(const std::filesystem::path& root, const std::vector<std::string>& args,
+                    int timeoutSeconds, const std::filesystem::path& workingDir) {
+    PlayerRun run;
+    auto eventsPath = EventsPathOf(root);
+    auto outputPath = OutputPathOf(root);
+    pid_t pid = SpawnPlayer(root, args, "warn", workingDir);
+    if (pid < 0) return run;
 
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     int status = 0;

@@ -2,6 +2,8 @@
 // Runs the real ledplayer binary on a temporary device root and reads back
 // its events log.
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -16,6 +18,14 @@ struct PlayerRun {
 
     std::vector<nlohmann::json> Events(const std::string& name) const;
 };
+
+// Starts build/bin/ledplayer in the background on `root` with its events log
+// and output beside the root (EventsPathOf, OutputPathOf), headless, on free
+// loopback control ports, plus `args`; -1 when it cannot start.
+pid_t SpawnPlayer(const std::filesystem::path& root, const std::vector<std::string>& args,
+                  const std::string& logLevel, const std::filesystem::path& workingDir = {});
+std::filesystem::path EventsPathOf(const std::filesystem::path& root);
+std::filesystem::path OutputPathOf(const std::filesystem::path& root);
 
 // Runs build/bin/ledplayer with --root, --events, --backend headless and the
 // extra arguments, in `workingDir` when one is given; kills it after
