@@ -34,8 +34,10 @@ void ChangeVolume(Player& player, int delta) {
     int adjustment = ScheduledVolume(player.fs, now.hour, now.minute, now.second, volume);
     SetVideoVolume(player, adjustment);
     WriteVolume(player.fs, volume);
-    player.events.Emit("volume",
-                       {{"volume", volume}, {"wave", wave}, {"graph", GraphVolume(adjustment)}});
+    player.events.Emit("volume", {{"volume", volume},
+                                  {"wave", wave},
+                                  {"graph", GraphVolume(adjustment)},
+                                  {"source", "keys"}});
 }
 
 void CountCycleMessage(Player& player, Layer layer, int64_t lParam) {

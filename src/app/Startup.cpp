@@ -19,6 +19,7 @@
 #include "platform/system/Threads.h"
 #include "platform/text/Fonts.h"
 #include "program/PlaylistReader.h"
+#include "program/PowerSchedule.h"
 #include "program/RemoteWindow.h"
 #include "program/Scheduler.h"
 #include "screen/CardLink.h"
@@ -29,6 +30,7 @@
 #include "storage/SettingsFiles.h"
 #include "usb/UsbDisk.h"
 #include "video/MediaEvents.h"
+#include "video/VolumeSchedule.h"
 
 namespace led {
 namespace {

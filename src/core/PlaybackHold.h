@@ -16,6 +16,9 @@ struct PlaybackHold {
     // 0 while the power schedule keeps the screen off.
     std::atomic<int32_t> brightnessType{1};
     std::atomic<int32_t> holdWord{0};
+    // While set, a matching brightness time-table window sends full brightness
+    // instead of its own level.
+    std::atomic<uint8_t> brightnessHold{0};
 
     bool Suspended() const { return suspend[0] || suspend[1]; }
     bool Busy() const { return busy[0] || busy[1] || brightnessType == 0 || holdWord != 0; }

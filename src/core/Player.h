@@ -21,6 +21,8 @@
 #include "core/PlaybackHold.h"
 #include "core/PlayerType.h"
 #include "core/Records.h"
+#include "core/ScheduleTables.h"
+#include "core/SensorReadings.h"
 #include "core/StoragePaths.h"
 #include "core/TestLog.h"
 #include "core/VideoState.h"
@@ -164,6 +166,49 @@ public:
         std::atomic<bool> cardTest{false};
         std::atomic<int> cardTestMode{0};
     } device;
+
+    // The brightness, power, volume and relay schedules: the tables are read
+    // whole from their files (LoadSchedules) and replaced whole; the schedule
+    // threads take one snapshot per pass.
+    struct Schedules {
+        std::shared_ptr<const ScheduleTables> Tables() const { return std::atomic_load(&tables_); }
+        void SetTables(std::shared_ptr<const ScheduleTables> t) {
+            std::atomic_store(&tables_, std::move(t));
+        }
+        // 1 while the screen is powered on, 0 while off; -1 until the power
+        // schedule or the tool first decides, so that a player started
+        // outside its power windows goes dark instead of playing on.
+        std::atomic<int32_t> screenOn{-1};
+        std::atomic<int32_t> autoBrightness{0};  // the level last chosen from the light
+        std::atomic<int32_t> volume{-1};  // the level the volume schedule last set, -1 before
+
+    private:
+        std::shared_ptr<const ScheduleTables> tables_ = std::make_shared<ScheduleTables>();
+    } schedules;
+
+    // The auxiliary board's last readings and the temperature relay rules,
+    // each an immutable snapshot; only the sensor polling writes the readings.
+    struct Sensors {
+        std::shared_ptr<const SensorReadings> Readings() const {
+            return std::atomic_load(&readings_);
+        }
+        void SetReadings(std::shared_ptr<const SensorReadings> r) {
+            std::atomic_store(&readings_, std::move(r));
+        }
+        std::shared_ptr<const std::vector<TemperatureRule>> Rules() const {
+            return std::atomic_load(&rules_);
+        }
+        void SetRules(std::shared_ptr<const std::vector<TemperatureRule>> r) {
+            std::atomic_store(&rules_, std::move(r));
+            rulesGeneration.fetch_add(1);
+        }
+        std::atomic<uint32_t> rulesGeneration{0};  // the poller resets its relay states on change
+
+    private:
+        std::shared_ptr<const SensorReadings> readings_ = std::make_shared<SensorReadings>();
+        std::shared_ptr<const std::vector<TemperatureRule>> rules_ =
+            std::make_shared<std::vector<TemperatureRule>>();
+    } sensors;
 
     // netinfo.txt and the control sessions' heartbeat and connection flags.
     NetworkState network;

@@ -57,8 +57,8 @@ struct SetRow {
 constexpr SetRow kSetRows[] = {
     {22, "\\nand\\table\\brightAdj.dat", nullptr, true},
     {39, "\\nand\\table\\poweronoff.dat", nullptr, true},
-    {53, "\\nand\\table\\relayschedule.dat", "\\nand\\table\\setswitchfile.dat", false},
-    {57, "\\nand\\table\\adjvolume.dat", nullptr, false},
+    {53, "\\nand\\table\\relayschedule.dat", "\\nand\\table\\setswitchfile.dat", true},
+    {57, "\\nand\\table\\adjvolume.dat", nullptr, true},
     {85, "\\nand\\table\\autotimerfile.dat", nullptr, false},
     {88, "\\nand\\table\\setresetfile.dat", nullptr, false},
 };

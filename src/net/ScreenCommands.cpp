@@ -7,11 +7,12 @@
 #include <algorithm>
 #include <array>
 
+#include "clock/StatusBlock.h"
 #include "core/Player.h"
 #include "net/CardMaintenance.h"
 #include "net/Frame.h"
 #include "net/Handlers.h"
-#include "net/Playback.h"
+#include "program/ScreenPower.h"
 #include "screen/AuxBoard.h"
 #include "screen/Brightness.h"
 #include "screen/CardSenders.h"
@@ -191,7 +192,9 @@ void OnSetScreenPower(Request& r) {
     r.Ack();
     DeleteAll(r.player, {kPowerOnOff});
     LoadSchedules(r.player);
-    SetScreenPowerState(r.player, r.payload[0] != 0);
+    const bool on = r.payload[0] != 0;
+    r.player.schedules.screenOn = on ? 1 : 0;
+    SetScreenPowerState(r.player, on, "command");
 }
 
 void OnSetVolumeLocal(Request& r) {
@@ -208,7 +211,8 @@ void OnSetVolume(Request& r) {
     ApplyVolume(r.player, volume);
     DeleteAll(r.player, {files::kAdjVolume});
     WriteVolume(r.player.fs, volume);
-    r.player.events.Emit("volume", {{"volume", volume}, {"code", 55}});
+    LoadSchedules(r.player);
+    r.player.events.Emit("volume", {{"volume", volume}, {"code", 55}, {"source", "manual"}});
 }
 
 void OnSetSwitchSchedule(Request& r) {
@@ -218,17 +222,12 @@ void OnSetSwitchSchedule(Request& r) {
     }
     // Records of two bytes: relay index, state.
     for (size_t i = 0; i + 1 < r.payload.size(); i += 2)
-        SetRelay(r.player.ports, r.payload[i + 1], r.payload[i]);
+        SetRelay(r.player.ports, r.payload[i + 1], r.payload[i], "switch");
     r.Ack();
 }
 
-// The 85-byte status block of the auxiliary board comes with the sensor
-// read-outs; until then the block is all zeros.
-void OnGetStatus(Request& r) {
-    spdlog::info("control 52: the auxiliary board status is not part of this build");
-    std::array<uint8_t, 85> block{};
-    r.Data(block);
-}
+// The 85-byte status block (layout in clock/StatusBlock.h).
+void OnGetStatus(Request& r) { r.Data(StatusBlock(r.player)); }
 
 void OnCardCommand(Request& r) {
     Player& p = r.player;

@@ -4,11 +4,14 @@
 
 #include <spdlog/spdlog.h>
 
+#include <algorithm>
 #include <array>
 
+#include "clock/TemperatureRules.h"
 #include "core/Player.h"
 #include "net/Frame.h"
 #include "net/Handlers.h"
+#include "storage/Files.h"
 
 namespace led {
 namespace {
@@ -89,9 +92,21 @@ void OnStopTestPattern(Request& r) {
 }
 
 // The temperature rules come with the sensor read-outs.
+// The payload is the rule text ("relay/lower/upper/mode/" groups): the rules
+// file takes it (its first 256 bytes count), recctrlswitch.dat keeps it whole
+// for the tool to read back, and the saved manual switches are emptied so
+// that they no longer fight the rules at the next start.
 void OnSetTemperatureControl(Request& r) {
+    auto& fs = r.player.fs;
+    const auto& p = r.payload;
+    if (!fs.WriteFile(files::kTempCtrlSwitch, p.data(), std::min<size_t>(p.size(), 256)) ||
+        !fs.WriteFile(files::kRecCtrlSwitch, p.data(), p.size()) ||
+        !fs.WriteFile(files::kSetSwitch, p.data(), 0)) {
+        spdlog::error("control 91: the temperature switch files cannot be written");
+        return;
+    }
+    LoadTemperatureRules(r.player);
     r.Ack();
-    NotInThisBuild(r, "temperature-controlled switches");
 }
 
 }  // namespace led

@@ -2,14 +2,19 @@
 
 #include "core/CardPorts.h"
 #include "platform/clock/Clock.h"
+#include "platform/events/EventLog.h"
 #include "screen/CardCommands.h"
 #include "screen/CardExchange.h"
 
 namespace led {
 
-int SetRelay(CardPorts& ports, int state, int index) {
+int SetRelay(CardPorts& ports, int state, int index, const char* rule) {
     const bool known = index >= 0 && index < int(ports.relayStates.size());
-    if (known) ports.relayStates[size_t(index)] = state;
+    if (known && ports.relayStates[size_t(index)].exchange(state) != state)
+        ports.events.Emit("relay", {{"relay", index},
+                                    {"on", state == 1},
+                                    {"rule", rule},
+                                    {"online", ports.auxBoardOnline.load()}});
     if (!ports.auxBoardOnline) return 0;
     if (ports.auxPortMode != 0) {
         ports.deviceClock.Sleep(100);
@@ -27,7 +32,8 @@ std::string ReadSensorBlock(CardPorts& ports) {
         RunExchange(ports, PortRole::Aux, Exchange(command).Wait(50).Reply(500)).reply;
     ports.auxBoardOnline = !reply.empty();
     if (ports.auxBoardOnline) {
-        for (auto [index, state] : ports.TakeRelaySwitches()) SetRelay(ports, state, index);
+        for (auto [index, state] : ports.TakeRelaySwitches())
+            SetRelay(ports, state, index, "saved");
     }
     return reply;
 }

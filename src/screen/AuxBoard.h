@@ -13,7 +13,9 @@ class CardPorts;
 // else 0) and waits 100 ms; in any other mode waits 100 ms and sends nothing.
 // 0 when the board is offline (nothing sent); 1 otherwise, except that a
 // command which did not go out reports 0. An index outside 0..3 sends nothing.
-int SetRelay(CardPorts& ports, int state, int index);
+// A change of a relay's state is written to the events log (`relay`) with
+// the `rule` that asked for it.
+int SetRelay(CardPorts& ports, int state, int index, const char* rule = "switch");
 
 // One sensor poll in mode 0: "!#RL 0000 0032#!", 50 ms, up to 500 bytes of
 // answer. Empty when nothing arrived, and in other modes (nothing is sent).

@@ -29,7 +29,7 @@ std::array<uint8_t, kBrightnessPacketSize> BrightnessPacket(int level) {
     return packet;
 }
 
-int SetCardBrightness(CardPorts& ports, int level) {
+int SetCardBrightness(CardPorts& ports, int level, const char* source) {
     level = std::clamp(level, 0, 255);
     int ok;
     const char* port;
@@ -47,7 +47,8 @@ int SetCardBrightness(CardPorts& ports, int level) {
         ok = result.written && Contains(result.reply, kWriteAck) ? 1 : 0;
         port = "card";
     }
-    ports.events.Emit("brightness", {{"level", level}, {"port", port}, {"ok", ok == 1}});
+    ports.events.Emit("brightness",
+                      {{"level", level}, {"port", port}, {"ok", ok == 1}, {"source", source}});
     return ok;
 }
 

@@ -25,7 +25,8 @@ std::array<uint8_t, kBrightnessPacketSize> BrightnessPacket(int level);
 
 // Levels outside 0..255 are clamped. Card port: success when "%#WL#%" arrived
 // within 20 ms. Auxiliary port (mode 1): the board's answer is read after 67 ms
-// but not examined; success when the whole packet went out.
-int SetCardBrightness(CardPorts& ports, int level);
+// but not examined; success when the whole packet went out. The events log's
+// `brightness` record names the `source` ("manual", "timed", "sensor", "power").
+int SetCardBrightness(CardPorts& ports, int level, const char* source = "manual");
 
 }  // namespace led

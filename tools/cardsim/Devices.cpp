@@ -1,5 +1,6 @@
 #include "Devices.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -103,7 +104,12 @@ std::string AuxBoard::Answer(std::string_view command, Json& log) {
         }
         return "%#WL#%";
     }
-    if (f[0] == "RL") return "%#RL#%!#" + sensors_ + "#!";
+    if (f[0] == "RL") {
+        if (sensors_.empty()) return {};
+        const std::string& block = sensors_[std::min(polls_++, sensors_.size() - 1)];
+        log["sensors"] = block;
+        return "%#RL#%!#" + block + "#!";
+    }
     return {};
 }
 

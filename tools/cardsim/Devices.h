@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cardsim {
 
@@ -34,14 +35,16 @@ private:
 
 class AuxBoard {
 public:
-    // `sensors`: the fields of the sensor block answer, "-" separated.
-    explicit AuxBoard(std::string sensors) : sensors_(std::move(sensors)) {}
+    // `sensors`: the fields of the sensor block answers, "-" separated: one
+    // per poll in turn, the last repeated.
+    explicit AuxBoard(std::vector<std::string> sensors) : sensors_(std::move(sensors)) {}
     std::string Answer(std::string_view command, Json& log);
     // The binary brightness packet: logged, not answered.
     std::string AnswerBinary(std::string_view packet, Json& log);
 
 private:
-    std::string sensors_;
+    std::vector<std::string> sensors_;
+    size_t polls_ = 0;
     std::array<int, 4> relays_{};
 };
 

@@ -40,7 +40,7 @@ struct Options {
     int lateMs = 150;
     size_t shortBytes = 9;
     bool aux = false;
-    std::string sensors = DefaultSensorFields();
+    std::vector<std::string> sensors{DefaultSensorFields()};
     std::string logPath;
 };
 
@@ -304,7 +304,8 @@ int main(int argc, char** argv) {
     app.add_flag("--aux", options.aux,
                  "Also play the sensor and relay board on a second pty (second line)");
     app.add_option("--sensors", options.sensors,
-                   "Fields of the sensor block answer, '-' separated");
+                   "Fields of the sensor block answer, '-' separated; several blocks answer "
+                   "successive polls, the last one repeated");
     app.add_option("--log", options.logPath, "Write every command received as a JSON line to FILE");
     CLI11_PARSE(app, argc, argv);
 
