@@ -54,7 +54,7 @@ void ScheduledRestartThread(Player& player) {
         LocalTime now = player.clock.Now();
         if (RestartDue(table, now.hour, now.minute, armed))
             player.system->RequestReboot("scheduled restart at " + now.Format());
-        SendBrightness(player, player.device.brightness.load());
+        SendBrightness(player, player.device.brightness.load(), "restart");
         if (!player.SleepOrStop(100) || !player.SleepOrStop(25000)) break;
     }
 }

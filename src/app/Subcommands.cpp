@@ -7,6 +7,7 @@
 
 #include "app/EffectSheet.h"
 #include "app/PlaylistReport.h"
+#include "app/ScheduleReport.h"
 
 namespace led {
 namespace {
@@ -77,11 +78,29 @@ int RunEffectSheet(const CLI::App& sub, const Settings&) {
     return EffectSheet(o, std::cout, std::cerr);
 }
 
+void DeclareInspectSchedules(CLI::App& sub) {
+    sub.add_option("--day", "The day to print, YYYY-MM-DD")->required();
+    sub.add_option("--root", "Device root holding nand\\table (default: the configured root)");
+    sub.add_option("--light", "Light-sensor reading assumed all day (0..4096)")
+        ->check(CLI::Range(0, 4096));
+}
+
+int RunInspectSchedules(const CLI::App& sub, const Settings& settings) {
+    spdlog::set_default_logger(spdlog::stderr_color_mt("inspect-schedules"));
+    InspectSchedulesOptions o;
+    o.root = Given(sub, "--root", settings.root);
+    o.day = Given(sub, "--day", "");
+    if (auto light = Given(sub, "--light", ""); !light.empty()) o.light = std::stoi(light);
+    return InspectSchedules(o, std::cout, std::cerr);
+}
+
 constexpr SubcommandRow kSubcommands[] = {
     {"inspect-playlist", "Read a playlist and print it as JSON", DeclareInspectPlaylist,
      RunInspectPlaylist},
     {"effect-sheet", "Render a transition effect as a contact sheet", DeclareEffectSheet,
      RunEffectSheet},
+    {"inspect-schedules", "Print a day of the brightness, power, volume and relay schedules",
+     DeclareInspectSchedules, RunInspectSchedules},
 };
 
 }  // namespace

@@ -34,7 +34,9 @@ std::vector<uint8_t> ReadBoardModel(Player& player) { return ReadBoardModel(play
 
 void SendPointEnable(Player& player) { SendPointEnable(player.ports, true); }
 
-void SendBrightness(Player& player, int level) { SetCardBrightness(player.ports, level); }
+void SendBrightness(Player& player, int level, const char* source) {
+    SetCardBrightness(player.ports, level, source);
+}
 
 void SendCardInitCommand(Player& player) { SetCardSwitchCC00(player.ports, true); }
 

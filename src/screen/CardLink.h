@@ -21,7 +21,7 @@ void OpenCardLink(Player& player);
 std::vector<uint8_t> ReadBoardModel(Player& player);
 // "*#WL 003C 0001 01#*": point check on.
 void SendPointEnable(Player& player);
-void SendBrightness(Player& player, int level);
+void SendBrightness(Player& player, int level, const char* source = "manual");
 // "*#WL CC00 0202 0cf347#*"; an answer without "%#WL#%" is ignored.
 void SendCardInitCommand(Player& player);
 

@@ -35,7 +35,7 @@ bool BrightnessPass(Player& player) {
     if (type == brightness_type::kTimed) {
         auto sends = TimedBrightness(*tables, now, player.playback.hold.brightnessHold != 0);
         for (const auto& send : sends) {
-            SetCardBrightness(player.ports, send.level, send.manual ? "manual" : "timed");
+            SetCardBrightness(player.ports, send.level, "timed");
             if (send.store) player.device.brightness = send.level;
             if (send.manual) player.SleepOrStop(kManualSettleMs);
         }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "screen/ScheduleDay.h"
 #include "screen/ScheduleFiles.h"
 #include "screen/ScheduleRules.h"
 
@@ -147,6 +148,31 @@ TEST(ScheduleRulesTest, PowerRelaysAndVolumeFollowTheirWindows) {
     EXPECT_EQ(CurrentVolume(t, At(9, 45)), 20);
     EXPECT_EQ(CurrentVolume(t, At(10, 30)), 40);
     EXPECT_EQ(CurrentVolume(t, At(11, 0)), 70);
+}
+
+TEST(ScheduleRulesTest, ADayKeepsItsLevelWhileTheScreenIsDark) {
+    ScheduleTables t;
+    t.brightnessType = brightness_type::kTimed;
+    t.manualBrightness = 200;
+    t.brightnessTable = {{200, At(22, 0), At(6, 0), 40}};
+    t.powerWindows = {{At(8, 0), At(23, 0)}};
+    auto day = ScheduleDay(t, std::nullopt);
+    ASSERT_EQ(day.size(), 1440u);
+    EXPECT_FALSE(day[0].screenOn);
+    EXPECT_EQ(day[0].brightness, 200);  // dark from the start: the start-up level stays
+    EXPECT_EQ(day[7 * 60].brightness, 200);
+    EXPECT_TRUE(day[8 * 60].screenOn);
+    EXPECT_EQ(day[8 * 60].brightness, 200);
+    EXPECT_EQ(day[8 * 60].brightnessFrom, "manual");
+    EXPECT_EQ(day[22 * 60].brightness, 40);
+    EXPECT_FALSE(day[23 * 60].screenOn);
+    EXPECT_EQ(day[23 * 60 + 59].brightness, 40);  // dark again: the card keeps the night level
+
+    t.brightnessType = brightness_type::kSensor;
+    t.autoBrightness = {20, 40, 200, 250};
+    EXPECT_EQ(ScheduleDay(t, 11)[9 * 60].brightness, 40);
+    EXPECT_EQ(ScheduleDay(t, 11)[9 * 60].brightnessFrom, "sensor");
+    EXPECT_EQ(ScheduleDay(t, std::nullopt)[9 * 60].brightness, 200);  // no light: manual kept
 }
 
 }  // namespace

