@@ -5,6 +5,10 @@
 //   thread (the cost of the kernel's loopback alone).
 // - BM_IdleSessions: 64 sessions that only send heartbeats; the player's CPU
 //   in percent of one core above the same player with none open.
+// - BM_IdleScheduleThreads: the brightness, volume, power and sensor threads
+//   with a time table, power windows and a volume schedule, on real time and
+//   without a card: their CPU in percent of one core above the same process
+//   with none running (target: under 0.5).
 // - BM_ConnectCloseCycles: 10 000 connects and closes; threads and open files
 //   before and after.
 
@@ -25,9 +29,13 @@
 #include <thread>
 #include <vector>
 
+#include "clock/SensorPolling.h"
 #include "core/Player.h"
 #include "net/NetworkThreads.h"
 #include "platform/display/Backend.h"
+#include "program/PowerSchedule.h"
+#include "screen/Schedules.h"
+#include "video/VolumeSchedule.h"
 
 namespace {
 
@@ -202,6 +210,39 @@ void BM_IdleSessions(benchmark::State& state) {
     state.counters["cpu_pct_above_idle"] = busy - idle;
 }
 BENCHMARK(BM_IdleSessions)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void BM_IdleScheduleThreads(benchmark::State& state) {
+    spdlog::set_level(spdlog::level::warn);
+    std::random_device random;
+    auto root = fs::temp_directory_path() / ("ledplayer-bench-sched-" + std::to_string(random()));
+    fs::create_directories(root / "nand" / "table");
+    Settings settings;
+    settings.root = root.string();
+    Player player(settings, Clock(), MakeHeadlessBackend());
+    const std::vector<uint8_t> type{2, 0, 0, 0}, table{22, 0, 6, 0, 40, 6, 0, 22, 0, 200},
+        power{0, 0, 0, 23, 59, 0}, volume{0, 0, 23, 59, 50};
+    player.fs.WriteFile("\\nand\\table\\brighttype.dat", type);
+    player.fs.WriteFile("\\nand\\table\\brightAdj.dat", table);
+    player.fs.WriteFile("\\nand\\table\\poweronoff.dat", power);
+    player.fs.WriteFile("\\nand\\table\\adjvolume.dat", volume);
+    LoadSchedules(player);
+    double baseline = 0, running = 0;
+    for (auto _ : state) {
+        baseline = CpuPercentOver(10);
+        std::vector<std::thread> threads;
+        for (auto body :
+             {BrightnessScheduleThread, VolumeThread, PowerScheduleThread, SensorPollingThread})
+            threads.emplace_back(body, std::ref(player));
+        running = CpuPercentOver(10);
+        player.BeginShutdown();
+        for (auto& t : threads) t.join();
+    }
+    fs::remove_all(root);
+    state.counters["cpu_pct_baseline"] = baseline;
+    state.counters["cpu_pct_schedules"] = running;
+    state.counters["cpu_pct_above_baseline"] = running - baseline;
+}
+BENCHMARK(BM_IdleScheduleThreads)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 int CountEntries(const char* dir) {
     int n = 0;
