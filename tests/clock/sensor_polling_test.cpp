@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "clock/SensorPolling.h"
 #include "clock/StatusBlock.h"
 #include "screen/CardProbe.h"
@@ -7,6 +9,7 @@
 #include "screen/Schedules.h"
 #include "storage/Files.h"
 #include "support/TestPlayer.h"
+#include "video/VolumeSchedule.h"
 
 namespace led {
 namespace {
@@ -55,6 +58,7 @@ struct SensorRig {
 TEST(SensorPollingTest, PollsDecodeIntoOneSnapshotAndFeedTheLightSensorLevel) {
     SensorRig rig({"--sensors", Block(160), "--sensors", Block(176), "--sensors", Block(192)});
     Player& p = *rig.player;
+    p.events.Open(rig.dir / "events.jsonl");
     SensorPoller poller(p);
     for (int i = 0; i < 3; ++i) poller.Poll();
     auto r = p.sensors.Readings();
@@ -64,6 +68,15 @@ TEST(SensorPollingTest, PollsDecodeIntoOneSnapshotAndFeedTheLightSensorLevel) {
     EXPECT_FLOAT_EQ(r->temperatureA.value, 30.0f);
     EXPECT_FALSE(r->temperatureB.valid);
     EXPECT_NEAR(r->temperatureC.value, 25.0f, 1e-4);
+    // The board coming online is reported at once, invalid values as null.
+    std::ifstream log(rig.dir / "events.jsonl");
+    nlohmann::json reading;
+    for (std::string line; std::getline(log, line) && reading.is_null();)
+        if (auto j = nlohmann::json::parse(line); j["event"] == "sensor-reading") reading = j;
+    ASSERT_FALSE(reading.is_null());
+    EXPECT_EQ(reading["online"], true);
+    EXPECT_EQ(reading["light"], 160);
+    EXPECT_TRUE(reading["temperatureB"].is_null());
 
     // The light sensor level: light 11, below the low threshold 20.
     p.fs.WriteFile(files::kBrightType, std::vector<uint8_t>{3});
@@ -103,6 +116,31 @@ TEST(SensorPollingTest, TemperatureRulesSwitchRelaysOnceAndAgainAfterAReload) {
     LoadTemperatureRules(p);
     poller.Poll();
     EXPECT_EQ(rig.Relays(3).size(), 3u);
+}
+
+TEST(SensorPollingTest, RelayScheduleSwitchesTheBoardsRelaysInsideTheirWindows) {
+    SensorRig rig({});
+    Player& p = *rig.player;
+    SensorPoller(p).Poll();  // the board answers: online
+    ASSERT_TRUE(p.ports.auxBoardOnline);
+    // Relay 2 from 08:00:00 to 09:00:00, then a record that ends the list.
+    p.fs.WriteFile(files::kRelaySchedule,
+                   std::vector<uint8_t>{2, 8, 0, 0, 9, 0, 0, 9, 8, 0, 0, 9, 0, 0});
+    p.clock.SetLocalTime(*LocalTime::Parse("2026-03-05 08:30:00"));
+    VolumePass(p);
+    auto first = rig.Relays(4);
+    ASSERT_EQ(first.size(), 4u);
+    EXPECT_EQ(first[0]["relay"], 1);
+    EXPECT_EQ(first[0]["state"], 1);
+    for (size_t i = 1; i < 4; ++i) EXPECT_EQ(first[i]["state"], 0);
+    EXPECT_EQ(p.ports.relayStates[1], 1);
+
+    p.clock.SetLocalTime(*LocalTime::Parse("2026-03-05 09:30:00"));
+    VolumePass(p);
+    auto all = rig.Relays(8);
+    ASSERT_EQ(all.size(), 8u);
+    for (size_t i = 4; i < 8; ++i) EXPECT_EQ(all[i]["state"], 0);
+    EXPECT_EQ(p.ports.relayStates[1], 0);
 }
 
 TEST(SensorPollingTest, SilentOrCutShortAnswersLeaveTheReadingsAloneSplitOnesDecode) {

@@ -116,6 +116,46 @@ TEST_F(ControlCommandsTest, SettingsFilesWrittenWholeAndPowerScheduleDeletedWhen
     EXPECT_FALSE(std::filesystem::exists(Nand("table/poweronoff.dat")));
 }
 
+TEST_F(ControlCommandsTest, ScheduleAndSensorSettingsTakeEffectAtOnce) {
+    // The temperature rules: written, kept for the tool, rules loaded.
+    const std::string rules = "1/10/30/1/";
+    EXPECT_EQ(Run(Transport::Udp, 91, Bytes(rules.begin(), rules.end())).sent,
+              std::vector<Bytes>{Ack(91)});
+    EXPECT_EQ(Read(Nand("tempctrlswitch.txt")), rules);
+    EXPECT_EQ(Read(Nand("table/setswitchfile.dat")), "");
+    ASSERT_EQ(player_->sensors.Rules()->size(), 1u);
+    EXPECT_EQ(player_->sensors.Rules()->at(0).relay, 1);
+    auto back = Run(Transport::Udp, 92).sent;
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(std::string(back[0].begin() + 7, back[0].end() - 2), rules);
+
+    // Light sensor, power and volume schedules reach the threads' tables.
+    EXPECT_EQ(Run(Transport::Udp, 38, {20, 40, 200, 250}).sent, std::vector<Bytes>{Ack(38)});
+    EXPECT_EQ(player_->playback.hold.brightnessType, 3);
+    EXPECT_EQ(player_->schedules.Tables()->autoBrightness.highLevel, 250);
+    Run(Transport::Udp, 39, {8, 0, 0, 20, 0, 0});
+    EXPECT_EQ(player_->schedules.Tables()->powerWindows.size(), 1u);
+    Run(Transport::Udp, 57, {9, 0, 10, 0, 20});
+    EXPECT_EQ(player_->schedules.Tables()->volumeSchedule.size(), 1u);
+
+    // The status block: 85 bytes, screen power not decided yet, type 3.
+    auto status = Run(Transport::Udp, 52).sent;
+    ASSERT_EQ(status.size(), 1u);
+    ASSERT_EQ(status[0].size(), 94u);
+    EXPECT_EQ(status[0][7 + 0], 0);  // no board
+    EXPECT_EQ(status[0][7 + 65], 3);
+    EXPECT_EQ(status[0][7 + 66], 255);
+
+    // The screen power by command is what the power schedule then goes on from.
+    Run(Transport::Udp, 40, {0});
+    EXPECT_EQ(player_->schedules.screenOn, 0);
+    EXPECT_EQ(player_->playback.hold.brightnessType, 0);
+    EXPECT_TRUE(player_->schedules.Tables()->powerWindows.empty());
+    Run(Transport::Udp, 40, {1});
+    EXPECT_EQ(player_->schedules.screenOn, 1);
+    EXPECT_EQ(player_->playback.hold.brightnessType, 3);
+}
+
 TEST_F(ControlCommandsTest, PcParametersAreJoinedAndReadInIndexedBlocks) {
     EXPECT_EQ(Run(Transport::Udp, 102, {1, 'x'}).sent, std::vector<Bytes>{Ack(102)});
     EXPECT_FALSE(std::filesystem::exists(Nand("table/pcparas.dat")));  // append needs a file
