@@ -87,7 +87,7 @@ private:
             if (player_.ShuttingDown()) return Ending("shutdown");
             long got =
                 RecvWithTimeout(socket_, buffer, std::min(RealMs(kIoTimeoutMs), kShutdownSliceMs));
-            if (got < 0) return Ending("peer closed");
+            if (got < 0) return Ending(got == -1 ? "peer closed" : "error");
             int64_t now = player_.clock.Ticks();
             if (got > 0) {
                 lastRxTick_ = now;
@@ -163,7 +163,8 @@ const char* RunControlSession(Player& player, Socket socket, const Endpoint& pee
     (mode == SessionMode::PcTool ? net.pcConnected : net.serverConnected) = false;
     // A peer that went away mid-upload leaves playback stopped; a session
     // ended by silence leaves it to the next upload, as the board does.
-    if (std::string_view(reason) == "peer closed" && net.uploadInProgress.exchange(false))
+    std::string_view why = reason;
+    if ((why == "peer closed" || why == "error") && net.uploadInProgress.exchange(false))
         RestorePlaybackAfterUpload(player);
     player.events.Emit("session-close",
                        {{"transport", "tcp"}, {"peer", peer.ToString()}, {"reason", reason}});

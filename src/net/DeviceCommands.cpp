@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/Player.h"
+#include "core/ScreenText.h"
 #include "net/Frame.h"
 #include "net/Handlers.h"
 #include "net/Playback.h"
@@ -101,6 +102,12 @@ void SwitchRunMode(Player& player, RunMode mode) {
     player.SetStorage(std::move(setup));
     ReadPlaylist(player, playlist);
     player.events.Emit("run-mode", {{"mode", mode == RunMode::Flash ? "flash" : "sd"}});
+    auto lists = player.Programs();
+    if (lists->normal.empty() && lists->osd.empty()) {
+        if (player.output.mainWindow)
+            DrawMessageText(*player.output.mainWindow, 0, 0, 128, 32, "No Program");
+        player.events.Emit("message", {{"text", "No Program"}});
+    }
     hold.busy[0] = 0;
 }
 

@@ -192,6 +192,20 @@ TEST_F(ControlCommandsTest, StorageSpaceReportsTheProgramVolume) {
     EXPECT_GT(total, 0u);
 }
 
+TEST_F(ControlCommandsTest, StoragePlaceSwitchesTheRunModeAtOnceOverTcpOnly) {
+    std::filesystem::create_directories(dir_.Path() / "root" / "Storage Card 1_0");
+    EXPECT_TRUE(Run(Transport::Tcp, 34, {1}).sent.empty());  // TCP answers nothing
+    EXPECT_EQ(Read(Nand("storeplace.txt")), std::string("\x01\0", 2));
+    EXPECT_EQ(player_->Storage()->runMode, RunMode::SdCard);
+    EXPECT_TRUE(std::filesystem::exists(dir_.Path() / "root" / "Storage Card 1_0" / "xml"));
+
+    // UDP records the choice for the next start; place 0 deletes the file.
+    EXPECT_EQ(Run(Transport::Udp, 34, {0}).sent, std::vector<Bytes>{Ack(34)});
+    EXPECT_FALSE(std::filesystem::exists(Nand("storeplace.txt")));
+    EXPECT_EQ(player_->Storage()->runMode, RunMode::SdCard);
+    EXPECT_EQ(player_->system->RebootRequests(), 1);
+}
+
 // Every handler, every transport that runs it, fed payloads that do not fit
 // its layout: nothing crashes, nothing hangs, nothing lands outside the root.
 TEST_F(ControlCommandsTest, EveryHandlerSurvivesPayloadsOfTheWrongShape) {
