@@ -195,10 +195,18 @@ bool VideoArea::PlayFileOrStream(const AreaItem& item) {
     video_.BeginItem();
     // A path that does not resolve inside its volume is never opened.
     const std::string name = MediaName(item, s_.fs);
-    const bool opened = !name.empty() && graph_.Open(name, window_.get());
+    // A stream may take seconds to send its first frame; a stop or the
+    // player's shutdown meanwhile ends the opening.
+    const bool opened =
+        !name.empty() && graph_.Open(name, window_.get(), [this] { return c_.StopRequested(); });
     const int64_t playSeconds = graph_.GetDurationSeconds() + 1;
     // The board path in the log, not where the device root happens to lie.
     const std::string shown = item.streamtype == stream_type::kNetwork ? name : item.path;
+    if (!opened && c_.StopRequested()) {
+        // Given up for the stop, not failed.
+        video_.videoPlaying = false;
+        return false;
+    }
     if (!opened) {
         // Logged on the first pass only: a list that keeps failing retries
         // every 101 ms per item.

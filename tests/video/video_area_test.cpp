@@ -15,6 +15,7 @@
 #include "program/ProgramControl.h"
 #include "storage/Files.h"
 #include "support/FakeMedia.h"
+#include "support/SilentServer.h"
 #include "support/TestMedia.h"
 #include "support/TestPlayer.h"
 #include "video/VideoItems.h"
@@ -333,6 +334,31 @@ TEST_F(VideoAreaTest, RealStopMidClipFreesThePipeline) {
     EXPECT_EQ(StopProgram(*player, 1, false), 1);
     EXPECT_TRUE(Ended());
     EXPECT_FALSE(player->video.normal.graph->IsHeld());
+}
+
+// A stream that never sends its first frame holds the area in its 10 s
+// preroll; a program stop or the player's shutdown must end that at once.
+// The player runs at 4 times real time, so the stop's 30 s limit is 7.5 s.
+TEST_F(VideoAreaTest, StopEndsAStreamStillWaitingForItsFirstFrame) {
+    SetUpPlayer(4, false);
+    test::SilentServer server;
+    Start({File(server.Address(), 1)});
+    ASSERT_TRUE(server.WaitForClient(8)) << "the stream is being opened";
+    EXPECT_EQ(StopProgram(*player, 1, false), 1) << "the area ended within the stop's limit";
+    EXPECT_TRUE(Ended());
+    EXPECT_FALSE(player->video.normal.graph->IsHeld());
+    EXPECT_TRUE(Events("video-failed").empty()) << "a stop is not a failure";
+}
+
+TEST_F(VideoAreaTest, ShutdownEndsAStreamStillWaitingForItsFirstFrame) {
+    SetUpPlayer(4, false);
+    test::SilentServer server;
+    Start({File(server.Address(), 1)});
+    ASSERT_TRUE(server.WaitForClient(8)) << "the stream is being opened";
+    player->BeginShutdown();
+    // Well inside the preroll's 10 s.
+    EXPECT_TRUE(player->playback.areaThreads.WaitAllEnded(std::chrono::seconds(6)));
+    EXPECT_TRUE(Ended());
 }
 
 TEST_F(VideoAreaTest, FailingItemsLeakNoThreadsOrFiles) {

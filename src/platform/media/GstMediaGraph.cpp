@@ -4,6 +4,7 @@
 
 #include <spdlog/spdlog.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -18,6 +19,9 @@ namespace {
 
 // How long Open waits for a file or stream to deliver its first frame.
 constexpr int64_t kPrerollTimeoutMs = 10000;
+// How often that wait looks at the caller's give-up condition, a plain flag
+// that nothing signals.
+constexpr int64_t kGiveUpPollMs = 20;
 // Events kept when nobody fetches them (the main window takes one per cycle
 // message); the oldest go first.
 constexpr size_t kMaxPendingEvents = 32;
@@ -191,7 +195,8 @@ public:
     explicit GstMediaGraph(MediaConfig config) : config_(std::move(config)) {}
     ~GstMediaGraph() override { Release(); }
 
-    bool Open(const std::string& name, Window* owner) override {
+    bool Open(const std::string& name, Window* owner,
+              const std::function<bool()>& giveUp) override {
         // The pipeline is built under the lock but readied without it: a
         // stream may take seconds to send its first frame, and the volume
         // schedule and the management handlers must not wait for that.
@@ -231,7 +236,7 @@ public:
         opening_ = attempt.bus;
 
         lock.unlock();
-        bool prerolled = Preroll(attempt.pipeline.get(), *attempt.bus, name);
+        bool prerolled = Preroll(attempt.pipeline.get(), *attempt.bus, name, giveUp);
         lock.lock();
         // A Stop, a Release or another Open meanwhile has taken the opening away.
         const bool cancelled = opening_ != attempt.bus;
@@ -424,8 +429,9 @@ private:
 
     // Brings the pipeline to PAUSED and waits until it holds its first frame
     // (a live stream has none to hold and is ready at once), or until the
-    // opening is cancelled.
-    static bool Preroll(GstElement* pipeline, BusState& bus, const std::string& name) {
+    // opening is cancelled or the caller gives up.
+    static bool Preroll(GstElement* pipeline, BusState& bus, const std::string& name,
+                        const std::function<bool()>& giveUp) {
         GstStateChangeReturn ret = gst_element_set_state(pipeline, GST_STATE_PAUSED);
         std::unique_lock lock(bus.mutex);
         if (ret == GST_STATE_CHANGE_FAILURE && !bus.failed) {
@@ -433,12 +439,22 @@ private:
             bus.error = "the pipeline cannot start";
         }
         if (ret == GST_STATE_CHANGE_ASYNC) {
-            if (!bus.changed.wait_for(
-                    lock, std::chrono::milliseconds(kPrerollTimeoutMs),
-                    [&] { return bus.prerolled || bus.failed || bus.cancelled; }) &&
-                !bus.failed) {
-                bus.failed = true;
-                bus.error = "no data within " + std::to_string(kPrerollTimeoutMs) + " ms";
+            using std::chrono::steady_clock;
+            const auto deadline =
+                steady_clock::now() + std::chrono::milliseconds(kPrerollTimeoutMs);
+            while (!bus.prerolled && !bus.failed && !bus.cancelled) {
+                if (giveUp && giveUp()) {
+                    bus.cancelled = true;
+                    break;
+                }
+                const auto now = steady_clock::now();
+                if (now >= deadline) {
+                    bus.failed = true;
+                    bus.error = "no data within " + std::to_string(kPrerollTimeoutMs) + " ms";
+                    break;
+                }
+                bus.changed.wait_until(
+                    lock, std::min(deadline, now + std::chrono::milliseconds(kGiveUpPollMs)));
             }
         }
         if (bus.cancelled) {
