@@ -287,9 +287,13 @@ TEST_F(VideoAreaTest, CameraSwitchLineIsLowOnlyWhileTheCameraShows) {
 TEST_F(VideoAreaTest, NothingToPlayCountsAsPlayedSoTheProgramIsNotHeld) {
     SetUpPlayer(100, true);
     player->playback.normal.requiredPlaytimes = 3;
-    for (EdgeRect r : {EdgeRect{0, 0, 99, 99}, EdgeRect{50, 50, 40, 40}}) {
-        // No items; then items but a rectangle no window can have.
-        Start(r.left == 0 ? std::vector<AreaItem>{} : std::vector<AreaItem>{File("x.mp4")}, r);
+    // No items; then items but rectangles no window can have: inverted, and
+    // wholly beyond the 1024 x 300 raster.
+    for (EdgeRect r : {EdgeRect{0, 0, 99, 99}, EdgeRect{50, 50, 40, 40},
+                       EdgeRect{1024, 0, 300000, 99}, EdgeRect{0, 300, 99, INT32_MAX}}) {
+        Start(r.left == 0 && r.top == 0 ? std::vector<AreaItem>{}
+                                        : std::vector<AreaItem>{File("x.mp4")},
+              r);
         ASSERT_TRUE(Eventually([&] { return Ended(); }));
         EXPECT_EQ(Cycles(), 3);
         EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
@@ -297,6 +301,35 @@ TEST_F(VideoAreaTest, NothingToPlayCountsAsPlayedSoTheProgramIsNotHeld) {
         player->playback.normal.cycleMessageCount = 0;
     }
     EXPECT_THAT(graph->Calls(), Not(Contains(::testing::StartsWith("Open"))));
+}
+
+// Edges from a file may lie far beyond the raster: the window, and the
+// picture that fills it, cover only what the raster shows.
+TEST_F(VideoAreaTest, AreaReachingFarBeyondTheRasterGetsOnlyItsVisiblePart) {
+    SetUpPlayer(100, true);
+    PutClip("clip.mp4");
+    graph->durations[Clip("clip.mp4")] = 100;
+    struct Case {
+        EdgeRect edges;
+        Rect window;
+        std::string windowRect;
+    };
+    const Case cases[] = {
+        {{0, 0, 999, 300000}, {0, 0, 1000, 300}, "WindowRect 0,0,1015,299"},
+        {{0, 0, INT32_MAX, INT32_MAX}, {0, 0, 1024, 300}, "WindowRect 0,0,1023,299"},
+        {{INT32_MIN, 100, INT32_MAX, 100}, {0, 100, 1024, 1}, "WindowRect 0,0,1023,4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.windowRect);
+        const size_t before = graph->Calls().size();
+        Start({File("\\Storage Card\\video\\clip.mp4")}, c.edges);
+        ASSERT_TRUE(Eventually([&] { return graph->Running(); }));
+        EXPECT_EQ(player->video.normal.VideoRect(), c.window);
+        auto calls = graph->Calls();
+        EXPECT_THAT(std::vector<std::string>(calls.begin() + before, calls.end()),
+                    Contains(c.windowRect));
+        EXPECT_EQ(StopProgram(*player, 1, false), 1);
+    }
 }
 
 // Real clips through GStreamer. The player's clock runs 10 times real time;
