@@ -3,9 +3,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -15,6 +12,7 @@
 #include "program/ProgramControl.h"
 #include "storage/Files.h"
 #include "support/FakeMedia.h"
+#include "support/NotifySocket.h"
 #include "support/SilentServer.h"
 #include "support/TestMedia.h"
 #include "support/TestPlayer.h"
@@ -27,35 +25,6 @@ using ::testing::Contains;
 using ::testing::Not;
 using Json = nlohmann::json;
 using RealClock = std::chrono::steady_clock;
-
-// A stand-in for systemd's notify socket: counts the keep-alives sent to it.
-class NotifySocket {
-public:
-    explicit NotifySocket(const std::filesystem::path& path) : path_(path.string()) {
-        fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        path_.copy(addr.sun_path, sizeof addr.sun_path - 1);
-        bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        setenv("NOTIFY_SOCKET", path_.c_str(), 1);
-    }
-    ~NotifySocket() {
-        unsetenv("NOTIFY_SOCKET");
-        close(fd_);
-    }
-    int KeepAlives() {
-        char buffer[64];
-        ssize_t n;
-        while ((n = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
-            count_ += std::string(buffer, size_t(n)) == "WATCHDOG=1";
-        return count_;
-    }
-
-private:
-    std::string path_;
-    int fd_;
-    int count_ = 0;
-};
 
 class VideoAreaTest : public ::testing::Test {
 protected:
@@ -190,7 +159,7 @@ TEST_F(VideoAreaTest, ListWhoseItemsAllFailStillCompletesItsPass) {
 
 TEST_F(VideoAreaTest, StopMidClipEndsTheThreadAndHandsTheKeepAliveBack) {
     SetUpPlayer(100, true);
-    NotifySocket supervisor(dir.Path() / "notify");
+    test::NotifySocket supervisor(dir.Path() / "notify");
     PutClip("long.mp4");
     graph->durations[Clip("long.mp4")] = 100;
     Start({File("\\Storage Card\\video\\long.mp4")});
@@ -242,7 +211,7 @@ TEST_F(VideoAreaTest, VideoWindowStaysUnderPictureLikeWindows) {
 
 TEST_F(VideoAreaTest, CameraItemShowsUntilVideoPlayingIsCleared) {
     SetUpPlayer(100, true);
-    NotifySocket supervisor(dir.Path() / "notify");
+    test::NotifySocket supervisor(dir.Path() / "notify");
     player->fs.WriteText(files::kTvAreaSize, "720x576");
     AreaItem cameraItem;
     cameraItem.streamtype = 2;
