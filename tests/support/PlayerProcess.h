@@ -17,6 +17,9 @@ struct PlayerRun {
     std::vector<nlohmann::json> Events(const std::string& name) const;
 };
 
+// Player seconds since midnight of an event's "YYYY-MM-DD HH:MM:SS.mmm" time.
+double SecondOfDay(const nlohmann::json& event);
+
 // Runs build/bin/ledplayer with --root, --events, --backend headless and the
 // extra arguments, in `workingDir` when one is given; kills it after
 // `timeoutSeconds` of real time.

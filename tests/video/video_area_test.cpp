@@ -21,6 +21,8 @@
 namespace led {
 namespace {
 
+using test::Eventually;
+
 using ::testing::Contains;
 using ::testing::Not;
 using Json = nlohmann::json;
@@ -84,15 +86,6 @@ protected:
             test::WriteHostFile(Clip(name), "x");
         else
             std::filesystem::copy_file(from, Clip(name));
-    }
-    template <typename F>
-    bool Eventually(F f, int seconds = 10) {
-        auto end = RealClock::now() + std::chrono::seconds(seconds);
-        while (RealClock::now() < end) {
-            if (f()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return f();
     }
     std::vector<Json> Events(const std::string& name) {
         std::vector<Json> out;
@@ -379,7 +372,7 @@ TEST_F(VideoAreaTest, FailingItemsLeakNoThreadsOrFiles) {
     }
     auto run = [&](std::vector<AreaItem> items) {
         Start(std::move(items));
-        ASSERT_TRUE(Eventually([&] { return Cycles() >= 1; }, 120));
+        ASSERT_TRUE(Eventually([&] { return Cycles() >= 1; }, std::chrono::seconds(120)));
         ASSERT_EQ(StopProgram(*player, 1, false), 1);
         ASSERT_TRUE(player->playback.areaThreads.WaitAllEnded(std::chrono::seconds(10)));
     };
@@ -393,7 +386,7 @@ TEST_F(VideoAreaTest, FailingItemsLeakNoThreadsOrFiles) {
         return test::CountEntries("/proc/self/fd") <= fds &&
                test::CountEntries("/proc/self/task") <= threads;
     };
-    EXPECT_TRUE(Eventually(settled, 3))
+    EXPECT_TRUE(Eventually(settled, std::chrono::seconds(3)))
         << "fds " << test::CountEntries("/proc/self/fd") << " of " << fds << ", threads "
         << test::CountEntries("/proc/self/task") << " of " << threads;
 }
