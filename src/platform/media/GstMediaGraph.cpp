@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <mutex>
 
 #include "platform/display/Display.h"
@@ -388,20 +389,40 @@ public:
     }
 
 private:
+    // A local name that is there but is neither a file nor a directory (a
+    // FIFO, a device): opening one blocks until someone writes to it, beyond
+    // any stop or shutdown.
+    static bool BlocksOnOpen(const std::string& path) {
+        std::error_code error;
+        const auto status = std::filesystem::status(path, error);
+        return !error && std::filesystem::exists(status) &&
+               !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status);
+    }
+
     static std::string UriFor(const std::string& name) {
         if (name.empty()) return {};
+        std::string uri;
         if (name.find("://") != std::string::npos) {
-            if (gst_uri_is_valid(name.c_str())) return name;
-            spdlog::debug("media: \"{}\" is not a valid address", name);
-            return {};
+            if (!gst_uri_is_valid(name.c_str())) {
+                spdlog::debug("media: \"{}\" is not a valid address", name);
+                return {};
+            }
+            uri = name;
+        } else {
+            gchar* made = gst_filename_to_uri(name.c_str(), nullptr);
+            if (!made) return {};
+            uri = made;
+            g_free(made);
         }
-        GError* error = nullptr;
-        gchar* uri = gst_filename_to_uri(name.c_str(), &error);
-        if (error) g_error_free(error);
-        if (!uri) return {};
-        std::string result = uri;
-        g_free(uri);
-        return result;
+        if (gchar* local = g_filename_from_uri(uri.c_str(), nullptr, nullptr)) {
+            const bool blocks = BlocksOnOpen(local);
+            g_free(local);
+            if (blocks) {
+                spdlog::info("media: \"{}\" is not a file", name);
+                return {};
+            }
+        }
+        return uri;
     }
 
     GstElement* MakeAudioSink(bool& discarded) {

@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <future>
@@ -265,6 +268,27 @@ TEST_F(MediaGraphTest, BadInputsFailCleanly) {
     }
     Surface s = window->Capture();
     EXPECT_EQ(test::CountPixels(s, s.Bounds(), kSentinel), 50 * 50) << "nothing painted";
+}
+
+// Opening a FIFO (or a device) waits for a writer, beyond any stop: such a
+// name fails at once, given as a path or as a file address.
+TEST_F(MediaGraphTest, AFifoIsRefusedWithoutWaitingForAWriter) {
+    test::TempDir dir;
+    const auto fifo = dir.Path() / "clip.mp4";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto window = MakeWindow({20, 20});
+    for (const std::string& name : {fifo.string(), "file://" + fifo.string()}) {
+        auto opened = std::async(std::launch::async, [&] { return graph->Open(name, window); });
+        const bool returned = opened.wait_for(std::chrono::seconds(8)) == std::future_status::ready;
+        EXPECT_TRUE(returned) << name;
+        // Otherwise writers that leave at once let the opening end.
+        while (opened.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+            int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) close(fd);
+        }
+        EXPECT_FALSE(opened.get()) << name;
+        EXPECT_FALSE(graph->IsHeld());
+    }
 }
 
 TEST_F(MediaGraphTest, FailingAndFinishedItemsLeakNoThreadsOrFiles) {
