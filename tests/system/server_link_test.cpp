@@ -14,12 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Seconds of player time of an event ("YYYY-MM-DD HH:MM:SS.mmm").
-double SecondsOf(const nlohmann::json& event) {
-    std::string t = event.value("time", "");
-    return std::stoi(t.substr(11, 2)) * 3600 + std::stoi(t.substr(14, 2)) * 60 +
-           std::stod(t.substr(17));
-}
 
 std::vector<nlohmann::json> LinkEvents(const LivePlayer& player, const std::string& state) {
     std::vector<nlohmann::json> out;
@@ -61,7 +55,7 @@ TEST_F(ServerLinkTest, LinkCarriesTheCommandSetAndComesBackAfterItDrops) {
     auto downs = LinkEvents(*player, "down");
     auto ups = LinkEvents(*player, "connected");
     ASSERT_GE(ups.size(), 2u);
-    double gap = SecondsOf(ups[1]) - SecondsOf(downs[0]);
+    double gap = SecondOfDay(ups[1]) - SecondOfDay(downs[0]);
     EXPECT_GE(gap, 14.0);
     EXPECT_LE(gap, 26.0);
 
@@ -74,7 +68,7 @@ TEST_F(ServerLinkTest, LinkCarriesTheCommandSetAndComesBackAfterItDrops) {
     ASSERT_GE(failed.size(), 3u) << nlohmann::json(player->Events("server-link")).dump()
                                  << nlohmann::json(player->Events("session-close")).dump();
     for (size_t i = 1; i < failed.size(); ++i) {
-        double every = SecondsOf(failed[i]) - SecondsOf(failed[i - 1]);
+        double every = SecondOfDay(failed[i]) - SecondOfDay(failed[i - 1]);
         EXPECT_GE(every, 21.0);
         EXPECT_LE(every, 26.0);
     }
