@@ -25,7 +25,13 @@ std::vector<nlohmann::json> PlayerRun::Events(const std::string& name) const {
     return out;
 }
 
-<<<<<<< HEAD
+double SecondOfDay(const nlohmann::json& event) {
+    int y, mo, d, h, mi, s, ms;
+    std::sscanf(event["time"].get<std::string>().c_str(), "%d-%d-%d %d:%d:%d.%d", &y, &mo, &d, &h,
+                &mi, &s, &ms);
+    return h * 3600 + mi * 60 + s + ms / 1000.0;
+}
+
 pid_t SpawnPlayer(const std::filesystem::path& root, const std::vector<std::string>& args,
                   const std::string& logLevel, const std::filesystem::path& workingDir) {
     std::vector<std::string> argv = {
@@ -34,29 +40,6 @@ pid_t SpawnPlayer(const std::filesystem::path& root, const std::vector<std::stri
         // Free control ports on loopback: tests run side by side.
         "--set", "net.listen-address=127.0.0.1", "--set", "net.tcp-port=0", "--set",
         "net.udp-port=0", "--set", "net.text-port=0"};
-=======
-double SecondOfDay(const nlohmann::json& event) {
-    int y, mo, d, h, mi, s, ms;
-    std::sscanf(event["time"].get<std::string>().c_str(), "%d-%d-%d %d:%d:%d.%d", &y, &mo, &d, &h,
-                &mi, &s, &ms);
-    return h * 3600 + mi * 60 + s + ms / 1000.0;
-}
-
-PlayerRun RunPlayer(const std::filesystem::path& root, const std::vector<std::string>& args,
-                    int timeoutSeconds, const std::filesystem::path& workingDir) {
-    PlayerRun run;
-    auto eventsPath = root.parent_path() / (root.filename().string() + "-events.jsonl");
-    auto outputPath = root.parent_path() / (root.filename().string() + "-output.txt");
-    std::vector<std::string> argv = {LEDPLAYER_BIN_DIR "/ledplayer",
-                                     "--root",
-                                     root.string(),
-                                     "--events",
-                                     eventsPath.string(),
-                                     "--backend",
-                                     "headless",
-                                     "--log-level",
-                                     "warn"};
->>>>>>> video-finish
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargv;
     for (auto& a : argv) cargv.push_back(a.data());
