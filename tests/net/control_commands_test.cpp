@@ -71,6 +71,16 @@ protected:
     std::unique_ptr<Player> player_;
 };
 
+TEST(CommandTableTest, EveryRowHasTheHandlersItsRolesNeed) {
+    for (const auto& c : Commands()) {
+        SCOPED_TRACE(c.name);
+        if (c.tcp == TcpRole::Own || c.tcp == TcpRole::RelayPlus) EXPECT_NE(c.onTcp, nullptr);
+        if (c.udp) EXPECT_NE(c.onUdp, nullptr);
+        EXPECT_EQ(FindCommand(c.code), &c);
+    }
+    EXPECT_EQ(FindCommand(10), nullptr);
+}
+
 TEST_F(ControlCommandsTest, EachTransportHandlesItsOwnCodes) {
     // UDP-only, TCP-only, unknown and out-of-range codes get nothing.
     EXPECT_TRUE(Run(Transport::Tcp, 43).sent.empty());
