@@ -51,8 +51,9 @@ bool Player::OpenDisplay(Size raster, KeyHandler onKey) {
 Player::~Player() {
     BeginShutdown();
     for (auto& w : threads.workers) w->Join();
-    // Area threads and launchers see the shutdown within an effect frame or
-    // a media preroll. One still running after that uses what the members
+    // Area threads and launchers see the shutdown within an effect frame; a
+    // video area opening a stream gives its preroll up within a few tens of
+    // milliseconds. One still running after that uses what the members
     // free: the process ends instead, leaving them in place.
     if (!playback.areaThreads.WaitAllEnded(threads.areaThreadsEndLimit)) {
         spdlog::critical("{} area thread(s) still running at the player's end; ending the process",

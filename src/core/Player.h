@@ -213,6 +213,13 @@ public:
     // netinfo.txt and the control sessions' heartbeat and connection flags.
     NetworkState network;
 
+    // The text message on screen (code 111): one at a time, replaced by the
+    // next. Declared after the output so it goes before the display.
+    struct TextMessageSlot {
+        std::mutex mutex;
+        std::unique_ptr<Window> window;
+    } textMessage;
+
     // The file copy's progress counters: the copying thread writes them, the
     // main window draws the bar from them (message 1026).
     struct CopyProgress {

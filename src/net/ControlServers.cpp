@@ -54,18 +54,24 @@ void ListenFailed(Player& player, const char* transport, const char* role, int p
     IdleUntilShutdown(player, role);
 }
 
-}  // namespace
+// One accept loop: the control port (PC-tool sessions) and the text port
+// (text sessions) differ only in these.
+struct AcceptSpec {
+    int port;
+    SessionMode mode;
+    const char* transport;  // in the events: "tcp" or "text"
+    const char* role;
+    bool countsSessions;  // the control port's count is the one the cap reads
+};
 
-void TcpAcceptLoop(Player& player) {
+void AcceptLoop(Player& player, const AcceptSpec& spec) {
     std::string error;
-    Socket listener =
-        TcpListen(player.settings.listenAddress, uint16_t(player.settings.tcpPort), error);
+    Socket listener = TcpListen(player.settings.listenAddress, uint16_t(spec.port), error);
     if (!listener.IsOpen())
-        return ListenFailed(player, "tcp", "TCP control accept loop", player.settings.tcpPort,
-                            error);
+        return ListenFailed(player, spec.transport, spec.role, spec.port, error);
     uint16_t port = listener.LocalPort();
     spdlog::info("We are awaiting a connection on port {}.", port);
-    player.events.Emit("listening", {{"transport", "tcp"}, {"port", port}});
+    player.events.Emit("listening", {{"transport", spec.transport}, {"port", port}});
     AllowList allow = LoadAllowList(player);
     SessionThreads sessions;
     int connections = 0;
@@ -73,28 +79,41 @@ void TcpAcceptLoop(Player& player) {
         Endpoint peer;
         Socket socket = AcceptWithTimeout(listener, kPollMs, peer);
         int running = sessions.Reap();
-        player.network.openSessions = running;
+        if (spec.countsSessions) player.network.openSessions = running;
         if (!socket.IsOpen()) continue;
         if (!allow.Allows(peer.ip)) {
-            Refuse(player, "tcp", peer);
+            Refuse(player, spec.transport, peer);
             continue;
         }
         if (running >= player.settings.maxSessions) {
-            spdlog::warn("tcp {}: {} sessions already open (net.max-sessions), closed",
-                         peer.ToString(), running);
+            spdlog::warn("{} {}: {} sessions already open (net.max-sessions), closed",
+                         spec.transport, peer.ToString(), running);
             player.events.Emit(
                 "session-refused",
-                {{"transport", "tcp"}, {"peer", peer.ToString()}, {"open", running}});
+                {{"transport", spec.transport}, {"peer", peer.ToString()}, {"open", running}});
             continue;
         }
         spdlog::info("connection num =  {},socket =  {}", ++connections, socket.Fd());
-        sessions.Start([&player, s = std::make_shared<Socket>(std::move(socket)), peer] {
-            RunControlSession(player, std::move(*s), peer, SessionMode::PcTool);
-        });
-        player.network.openSessions = running + 1;
+        sessions.Start(
+            [&player, s = std::make_shared<Socket>(std::move(socket)), peer, mode = spec.mode] {
+                RunControlSession(player, std::move(*s), peer, mode);
+            });
+        if (spec.countsSessions) player.network.openSessions = running + 1;
     }
     sessions.JoinAll();
-    player.network.openSessions = 0;
+    if (spec.countsSessions) player.network.openSessions = 0;
+}
+
+}  // namespace
+
+void TcpAcceptLoop(Player& player) {
+    AcceptLoop(player, {player.settings.tcpPort, SessionMode::PcTool, "tcp",
+                        "TCP control accept loop", true});
+}
+
+void TextAcceptLoop(Player& player) {
+    AcceptLoop(player, {player.settings.textPort, SessionMode::Text, "text",
+                        "TCP text-message accept loop", false});
 }
 
 void UdpConfigServerThread(Player& player) {

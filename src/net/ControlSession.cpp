@@ -8,6 +8,7 @@
 #include "core/Player.h"
 #include "net/Dispatch.h"
 #include "net/Frame.h"
+#include "net/Handlers.h"
 #include "program/PlaylistReader.h"
 
 namespace led {
@@ -17,6 +18,8 @@ namespace {
 // least every 200 ms of real time.
 constexpr int kIoTimeoutMs = 6000;
 constexpr int kShutdownSliceMs = 200;
+
+constexpr uint8_t kTextMessageCode = 111;
 
 // The file-data commands stream their bytes after the head.
 bool StreamsBody(uint8_t code) { return code == 9 || code == 31 || code == 60; }
@@ -87,7 +90,7 @@ private:
             if (player_.ShuttingDown()) return Ending("shutdown");
             long got =
                 RecvWithTimeout(socket_, buffer, std::min(RealMs(kIoTimeoutMs), kShutdownSliceMs));
-            if (got < 0) return Ending("peer closed");
+            if (got < 0) return Ending(got == -1 ? "peer closed" : "error");
             int64_t now = player_.clock.Ticks();
             if (got > 0) {
                 lastRxTick_ = now;
@@ -120,7 +123,12 @@ private:
         }
         Request request{player_,   Transport::Tcp, frame.code, frame.length, frame.payload,
                         frame.raw, peer_,          *this,      this};
-        DispatchTcp(request, *this);
+        if (mode_ != SessionMode::Text) {
+            DispatchTcp(request, *this);
+        } else if (frame.code == kTextMessageCode) {
+            OnShowTextMessage(request);
+            LogControl(request, "ShowTextMessage");
+        }
     }
 
     Player& player_;
@@ -136,6 +144,14 @@ public:
     SessionMode Mode() const { return mode_; }
 };
 
+const char* ModeName(SessionMode mode) {
+    switch (mode) {
+        case SessionMode::PcTool: return "pc-tool";
+        case SessionMode::ServerLink: return "server-link";
+        default: return "text";
+    }
+}
+
 // An upload that a dropped connection left unfinished stopped playback:
 // reload the playlist and let the schedulers go on.
 void RestorePlaybackAfterUpload(Player& player) {
@@ -150,20 +166,21 @@ void RestorePlaybackAfterUpload(Player& player) {
 const char* RunControlSession(Player& player, Socket socket, const Endpoint& peer,
                               SessionMode mode) {
     auto& net = player.network;
-    (mode == SessionMode::PcTool ? net.pcConnected : net.serverConnected) = true;
+    if (mode == SessionMode::PcTool) net.pcConnected = true;
+    if (mode == SessionMode::ServerLink) net.serverConnected = true;
     player.events.Emit("session-open",
-                       {{"transport", "tcp"},
-                        {"peer", peer.ToString()},
-                        {"mode", mode == SessionMode::PcTool ? "pc-tool" : "server-link"}});
+                       {{"transport", "tcp"}, {"peer", peer.ToString()}, {"mode", ModeName(mode)}});
     const char* reason = "error";
     {
         Session session(player, std::move(socket), peer, mode);
         reason = session.Run();
     }
-    (mode == SessionMode::PcTool ? net.pcConnected : net.serverConnected) = false;
+    if (mode == SessionMode::PcTool) net.pcConnected = false;
+    if (mode == SessionMode::ServerLink) net.serverConnected = false;
     // A peer that went away mid-upload leaves playback stopped; a session
     // ended by silence leaves it to the next upload, as the board does.
-    if (std::string_view(reason) == "peer closed" && net.uploadInProgress.exchange(false))
+    std::string_view why = reason;
+    if ((why == "peer closed" || why == "error") && net.uploadInProgress.exchange(false))
         RestorePlaybackAfterUpload(player);
     player.events.Emit("session-close",
                        {{"transport", "tcp"}, {"peer", peer.ToString()}, {"reason", reason}});

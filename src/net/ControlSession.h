@@ -10,7 +10,10 @@ namespace led {
 
 class Player;
 
-enum class SessionMode { PcTool = 0, ServerLink = 1 };
+// PC tool: a connection accepted on the control port; server link: the
+// player's outgoing connection; text: a connection on the text port, which
+// acts on text messages (code 111) only.
+enum class SessionMode { PcTool = 0, ServerLink = 1, Text = 2 };
 
 // Runs the session on `socket` until it ends; returns why ("peer closed",
 // "silence", "error", "shutdown").

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/Player.h"
+#include "core/ScreenText.h"
 #include "net/Frame.h"
 #include "net/Handlers.h"
 #include "program/PlaylistReader.h"
@@ -19,11 +20,6 @@
 
 namespace led {
 namespace {
-
-constexpr const char* kNetInfoBackup = "\\nand\\netinfo_bk.txt";
-constexpr const char* kPlayerTypeFile = "\\nand\\playertype.txt";
-constexpr const char* kBspVersion = "\\nand\\bspver.dat";
-constexpr const char* kExportPlace = "\\nand\\exproplace.txt";
 
 // `text` into a zero-padded field of `size` bytes (cut when longer).
 void PutField(std::vector<uint8_t>& out, std::string_view text, size_t size) {
@@ -48,13 +44,14 @@ std::vector<uint8_t> DescriptionFields(Player& player) {
     out.insert(out.end(), a.mac.begin(), a.mac.end());
     auto version = VersionBytes(kVersionString);
     out.insert(out.end(), version.begin(), version.end());
-    PutField(out, FileText(player.fs, kPlayerTypeFile, 10), 10);
+    PutField(out, FileText(player.fs, files::kPlayerTypeFile, 10), 10);
     PutField(out, player.network.Info()->account, 16);
     return out;
 }
 
 std::string BoardSupportText(Player& player) {
-    if (auto text = player.fs.ReadText(kBspVersion, 16)) return text->substr(0, text->find('\0'));
+    if (auto text = player.fs.ReadText(files::kBspVersion, 16))
+        return text->substr(0, text->find('\0'));
     return ReadLanguageChinese(player.fs) ? "\xCD\xA8\xD3\xC3"
                                             "BSP"
                                           : "General BSP";
@@ -101,6 +98,12 @@ void SwitchRunMode(Player& player, RunMode mode) {
     player.SetStorage(std::move(setup));
     ReadPlaylist(player, playlist);
     player.events.Emit("run-mode", {{"mode", mode == RunMode::Flash ? "flash" : "sd"}});
+    auto lists = player.Programs();
+    if (lists->normal.empty() && lists->osd.empty()) {
+        if (player.output.mainWindow)
+            DrawMessageText(*player.output.mainWindow, 0, 0, 128, 32, "No Program");
+        player.events.Emit("message", {{"text", "No Program"}});
+    }
     hold.busy[0] = 0;
 }
 
@@ -141,7 +144,7 @@ void OnSetNetInfo(Request& r) {
     r.Ack();
     auto text = fs.ReadText(files::kNetInfo, 260);
     r.player.network.SetInfo(ParseNetInfo(text.value_or("")));
-    fs.CopyFile(files::kNetInfo, kNetInfoBackup);
+    fs.CopyFile(files::kNetInfo, files::kNetInfoBackup);
     auto info = r.player.network.Info();
     r.player.events.Emit("netinfo", {{"account", info->account},
                                      {"server-host", info->serverHost},
@@ -226,8 +229,8 @@ void OnResetStorage(Request& r) {
     for (const auto& dir : {paths.xml, paths.video}) fs.RemoveTree(dir);
     if (mode == 0) {
         fs.RemoveTree("\\nand\\table\\");
-        for (const char* f : {files::kVersion, files::kNetInfo, files::kStorePlace, kPlayerTypeFile,
-                              "\\nand\\exelist.dat", files::kUpPoint})
+        for (const char* f : {files::kVersion, files::kNetInfo, files::kStorePlace,
+                              files::kPlayerTypeFile, "\\nand\\exelist.dat", files::kUpPoint})
             fs.Remove(f);
     } else {
         fs.RemoveTree(paths.videotemp);
@@ -278,8 +281,8 @@ void OnSetExportPlace(Request& r) {
         return;
     }
     const uint8_t bytes[2] = {r.payload[0], 0};
-    if (!r.player.fs.WriteFile(kExportPlace, bytes, 2)) {
-        spdlog::error("control 65: {} cannot be written", kExportPlace);
+    if (!r.player.fs.WriteFile(files::kExportPlace, bytes, 2)) {
+        spdlog::error("control 65: {} cannot be written", files::kExportPlace);
         return;
     }
     r.Ack();

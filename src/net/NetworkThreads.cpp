@@ -1,11 +1,8 @@
 #include "net/NetworkThreads.h"
 
-#include "core/Idle.h"
-
 namespace led {
 
-void ServerLinkThread(Player& player) { IdleUntilShutdown(player, "server link"); }
-void TextAcceptLoop(Player& player) { IdleUntilShutdown(player, "TCP 5005 accept loop"); }
+// The mobile data link's location settings come with the mobile link.
 void ReadDialUpSettings(Player&) {}
 
 }  // namespace led

@@ -25,10 +25,6 @@
 namespace led {
 namespace {
 
-constexpr const char* kBrightAdj = "\\nand\\table\\brightAdj.dat";
-constexpr const char* kAutoBright = "\\nand\\table\\autobright.dat";
-constexpr const char* kPowerOnOff = "\\nand\\table\\poweronoff.dat";
-
 struct RawTableRow {
     uint8_t code;
     const char* file;
@@ -137,9 +133,9 @@ void OnScreenOn(Request& r) {
 // The files a TCP session deletes itself before it relays 20 and 38.
 void OnBrightnessFilesLocal(Request& r) {
     if (r.code == 20)
-        DeleteAll(r.player, {files::kBrightType, kAutoBright, kBrightAdj});
+        DeleteAll(r.player, {files::kBrightType, files::kAutoBright, files::kBrightAdj});
     else
-        DeleteAll(r.player, {kBrightAdj});
+        DeleteAll(r.player, {files::kBrightAdj});
 }
 
 void OnSetManualBrightness(Request& r) {
@@ -148,7 +144,7 @@ void OnSetManualBrightness(Request& r) {
         return;
     }
     uint8_t level = r.payload[0];
-    DeleteAll(r.player, {files::kBrightType, kAutoBright, kBrightAdj});
+    DeleteAll(r.player, {files::kBrightType, files::kAutoBright, files::kBrightAdj});
     SetCardBrightness(r.player.ports, level);
     r.player.device.brightness = level;
     const uint8_t manual[2] = {1, level};
@@ -163,9 +159,9 @@ void OnSetAutoBrightness(Request& r) {
         spdlog::warn("control 38: {} bytes, 4 needed: ignored", r.payload.size());
         return;
     }
-    r.player.fs.WriteFile(kAutoBright, r.payload.data(), 4);
+    r.player.fs.WriteFile(files::kAutoBright, r.payload.data(), 4);
     WriteBrightnessType(r.player, 3);
-    DeleteAll(r.player, {kBrightAdj});
+    DeleteAll(r.player, {files::kBrightAdj});
     LoadSchedules(r.player);
     r.Ack();
 }
@@ -182,7 +178,7 @@ void OnGetBrightnessType(Request& r) {
     r.Data10(answer);
 }
 
-void OnScreenPowerLocal(Request& r) { DeleteAll(r.player, {kPowerOnOff}); }
+void OnScreenPowerLocal(Request& r) { DeleteAll(r.player, {files::kPowerOnOff}); }
 
 void OnSetScreenPower(Request& r) {
     if (r.payload.empty()) {
@@ -190,7 +186,7 @@ void OnSetScreenPower(Request& r) {
         return;
     }
     r.Ack();
-    DeleteAll(r.player, {kPowerOnOff});
+    DeleteAll(r.player, {files::kPowerOnOff});
     LoadSchedules(r.player);
     const bool on = r.payload[0] != 0;
     r.player.schedules.screenOn = on ? 1 : 0;

@@ -11,6 +11,7 @@
 #include "core/Player.h"
 #include "net/Frame.h"
 #include "net/Handlers.h"
+#include "net/TextMessage.h"
 #include "storage/Files.h"
 
 namespace led {
@@ -77,7 +78,26 @@ void OnInstallPointTestPicture(Request& r) {
     NotInThisBuild(r, "point test pictures");
 }
 
-void OnShowTextMessage(Request& r) { NotInThisBuild(r, "text messages"); }
+// Answered at once with one zero byte, then drawn over the program.
+void OnShowTextMessage(Request& r) {
+    const uint8_t zero = 0;
+    r.Data({&zero, 1});
+    auto message = ParseTextMessage(r.payload);
+    if (!message) {
+        spdlog::warn("text message from {}: {} bytes, no rectangle", r.peer.ToString(),
+                     r.payload.size());
+        return;
+    }
+    std::string text;
+    for (const auto& run : message->runs) text += (run.newLine ? "\n" : "") + run.text;
+    r.player.events.Emit("text-message", {{"peer", r.peer.ToString()},
+                                          {"left", message->rect.x},
+                                          {"top", message->rect.y},
+                                          {"width", message->rect.width},
+                                          {"height", message->rect.height},
+                                          {"text", text}});
+    ShowTextMessage(r.player, *message);
+}
 void OnCaptureScreen(Request& r) { NotInThisBuild(r, "screen captures"); }
 void OnDownloadFile(Request& r) { NotInThisBuild(r, "screen captures"); }
 

@@ -21,11 +21,9 @@ void ReportNothingToPlay(const AreaContext& c, const PictureLikeBody& body) {
     c.Sleep(2);
 }
 
-// The area's window, cut to the raster: sizes come from files, and only what
-// the raster shows needs pixels. None when nothing of the area is on the
-// raster (the board's window creation fails on an empty rectangle) or when
-// its surface cannot be had.
-std::unique_ptr<Window> CreateAreaWindow(const AreaContext& c, const char* title) {
+}  // namespace
+
+std::unique_ptr<Window> CreateAreaWindow(const AreaContext& c, const char* title, bool topmost) {
     Display* display = c.services.display;
     if (!display) return nullptr;
     const AreaRecord& area = c.area;
@@ -34,13 +32,11 @@ std::unique_ptr<Window> CreateAreaWindow(const AreaContext& c, const char* title
                            .Intersected({0, 0, raster.width, raster.height});
     if (frame.IsEmpty()) return nullptr;
     try {
-        return display->CreateWindow(title, frame, true);
+        return display->CreateWindow(title, frame, topmost);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
 }
-
-}  // namespace
 
 void RunPictureLikeArea(const AreaContext& c, const PictureLikeBody& body) {
     const AreaRecord& area = c.area;
@@ -48,7 +44,7 @@ void RunPictureLikeArea(const AreaContext& c, const PictureLikeBody& body) {
         ReportNothingToPlay(c, body);
         return;
     }
-    std::unique_ptr<Window> window = CreateAreaWindow(c, body.windowTitle);
+    std::unique_ptr<Window> window = CreateAreaWindow(c, body.windowTitle, true);
     if (!window) {
         ReportNothingToPlay(c, body);
         return;

@@ -5,6 +5,7 @@
 // the work for one item.
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/AreaContext.h"
@@ -23,6 +24,13 @@ struct PictureLikeBody {
     // Plays one item; returns false when the stop flag was seen.
     std::function<bool(const AreaContext&, Window&, const AreaItem&)> playItem;
 };
+
+// The area's window, cut to the raster: sizes come from files, and only what
+// the raster shows needs pixels. None when nothing of the area is on the
+// raster (the board's window creation fails on an empty rectangle), without
+// a display, or when its surface cannot be had.
+std::unique_ptr<Window> CreateAreaWindow(const AreaContext& context, const char* title,
+                                         bool topmost);
 
 // Runs the frame to its end (the exit counter is the caller's).
 void RunPictureLikeArea(const AreaContext& context, const PictureLikeBody& body);

@@ -8,14 +8,13 @@
 #include "screen/CardExchange.h"
 #include "screen/CardSenders.h"
 #include "screen/Schedules.h"
+#include "storage/Files.h"
 
 namespace led {
 namespace {
 
 constexpr const char* kWorkingDirectory = "\\nand\\tabletemp";
 constexpr const char* kTableDirectory = "\\nand\\table";
-constexpr const char* kBrightAdj = "\\nand\\table\\brightAdj.dat";
-constexpr const char* kPowerOnOff = "\\nand\\table\\poweronoff.dat";
 constexpr const char* kGammaFiles[] = {"GammaRed.dat", "GammaGreen.dat", "GammaBlue.dat"};
 constexpr const char* kWhiteBalanceFile = "writebalance.dat";
 constexpr const char* kColourFile = "color.dat";
@@ -186,8 +185,8 @@ void SaveTables(Player& player, int flag) {
     }
     deviceTime.Sleep(50);
     SetCardSwitchC800(ports, false);
-    player.fs.Remove(kBrightAdj);
-    player.fs.Remove(kPowerOnOff);
+    player.fs.Remove(files::kBrightAdj);
+    player.fs.Remove(files::kPowerOnOff);
     LoadSchedules(player);
 }
 

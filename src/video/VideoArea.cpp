@@ -13,6 +13,7 @@
 #include "platform/events/EventLog.h"
 #include "platform/fs/DeviceFs.h"
 #include "platform/system/Threads.h"
+#include "render/AreaFrame.h"
 #include "video/MediaEvents.h"
 #include "video/VideoItems.h"
 
@@ -129,19 +130,19 @@ void VideoArea::Run() {
         ReportNothingToPlay();
         return;
     }
-    Rect frame = Rect::FromInclusive(area.left, area.top, area.right, area.bottom);
-    if (!frame.IsEmpty() && s_.display)
-        // Not topmost, unlike the picture-like areas: a logo area over the
-        // video stays over it whichever area starts first.
-        window_ = s_.display->CreateWindow("video window", frame, false);
+    // Not topmost, unlike the picture-like areas: a logo area over the video
+    // stays over it whichever area starts first. The picture fills the part
+    // of the area on the raster.
+    window_ = CreateAreaWindow(c_, "video window", false);
     if (!window_) {
-        // The window cannot be made (an empty rectangle, no display): the
-        // program's other areas must not be held up.
-        spdlog::warn("{} video area {}: no window for {}x{} at {},{}", LayerName(c_.layer),
-                     c_.AreaIndex(), frame.width, frame.height, frame.x, frame.y);
+        // The window cannot be made (an empty rectangle, nothing of it on the
+        // raster, no display): the program's other areas must not be held up.
+        spdlog::warn("{} video area {}: no window for edges {},{} to {},{}", LayerName(c_.layer),
+                     c_.AreaIndex(), area.left, area.top, area.right, area.bottom);
         ReportNothingToPlay();
         return;
     }
+    const Rect frame = window_->Frame();
     video_.SetVideoRect(frame);
     video_.videoSingleItem = area.items.size() == 1;
     destination_ = VideoDestination(frame.width, frame.height);
@@ -195,10 +196,18 @@ bool VideoArea::PlayFileOrStream(const AreaItem& item) {
     video_.BeginItem();
     // A path that does not resolve inside its volume is never opened.
     const std::string name = MediaName(item, s_.fs);
-    const bool opened = !name.empty() && graph_.Open(name, window_.get());
+    // A stream may take seconds to send its first frame; a stop or the
+    // player's shutdown meanwhile ends the opening.
+    const bool opened =
+        !name.empty() && graph_.Open(name, window_.get(), [this] { return c_.StopRequested(); });
     const int64_t playSeconds = graph_.GetDurationSeconds() + 1;
     // The board path in the log, not where the device root happens to lie.
     const std::string shown = item.streamtype == stream_type::kNetwork ? name : item.path;
+    if (!opened && c_.StopRequested()) {
+        // Given up for the stop, not failed.
+        video_.videoPlaying = false;
+        return false;
+    }
     if (!opened) {
         // Logged on the first pass only: a list that keeps failing retries
         // every 101 ms per item.

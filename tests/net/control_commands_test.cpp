@@ -71,6 +71,16 @@ protected:
     std::unique_ptr<Player> player_;
 };
 
+TEST(CommandTableTest, EveryRowHasTheHandlersItsRolesNeed) {
+    for (const auto& c : Commands()) {
+        SCOPED_TRACE(c.name);
+        if (c.tcp == TcpRole::Own || c.tcp == TcpRole::RelayPlus) EXPECT_NE(c.onTcp, nullptr);
+        if (c.udp) EXPECT_NE(c.onUdp, nullptr);
+        EXPECT_EQ(FindCommand(c.code), &c);
+    }
+    EXPECT_EQ(FindCommand(10), nullptr);
+}
+
 TEST_F(ControlCommandsTest, EachTransportHandlesItsOwnCodes) {
     // UDP-only, TCP-only, unknown and out-of-range codes get nothing.
     EXPECT_TRUE(Run(Transport::Tcp, 43).sent.empty());
@@ -230,6 +240,20 @@ TEST_F(ControlCommandsTest, StorageSpaceReportsTheProgramVolume) {
     uint32_t total =
         answer[0][8] | answer[0][9] << 8 | answer[0][10] << 16 | uint32_t(answer[0][11]) << 24;
     EXPECT_GT(total, 0u);
+}
+
+TEST_F(ControlCommandsTest, StoragePlaceSwitchesTheRunModeAtOnceOverTcpOnly) {
+    std::filesystem::create_directories(dir_.Path() / "root" / "Storage Card 1_0");
+    EXPECT_TRUE(Run(Transport::Tcp, 34, {1}).sent.empty());  // TCP answers nothing
+    EXPECT_EQ(Read(Nand("storeplace.txt")), std::string("\x01\0", 2));
+    EXPECT_EQ(player_->Storage()->runMode, RunMode::SdCard);
+    EXPECT_TRUE(std::filesystem::exists(dir_.Path() / "root" / "Storage Card 1_0" / "xml"));
+
+    // UDP records the choice for the next start; place 0 deletes the file.
+    EXPECT_EQ(Run(Transport::Udp, 34, {0}).sent, std::vector<Bytes>{Ack(34)});
+    EXPECT_FALSE(std::filesystem::exists(Nand("storeplace.txt")));
+    EXPECT_EQ(player_->Storage()->runMode, RunMode::SdCard);
+    EXPECT_EQ(player_->system->RebootRequests(), 1);
 }
 
 // Every handler, every transport that runs it, fed payloads that do not fit

@@ -11,6 +11,8 @@
 namespace led {
 namespace {
 
+using test::Eventually;
+
 // A leftover area: it ignores the stop until the test lets it go, then counts
 // seven cycles for its area and ends.
 std::atomic<bool> leftoverReleased{false};
@@ -60,16 +62,6 @@ protected:
             p->areas.push_back(a);
         }
         return p;
-    }
-
-    // Waits (real time) until the predicate holds.
-    template <typename F>
-    bool Eventually(F f) {
-        for (int i = 0; i < 2000; ++i) {
-            if (f()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return f();
     }
 
     test::TempDir dir;

@@ -13,6 +13,8 @@
 namespace led {
 namespace {
 
+using test::Eventually;
+
 class PictureAreaTest : public ::testing::Test {
 protected:
     explicit PictureAreaTest(double clockScale = 20.0) {
@@ -71,15 +73,6 @@ protected:
         StartProgram(*player, p, layer);
     }
 
-    template <typename F>
-    bool Eventually(F f, int ms = 5000) {
-        for (int i = 0; i < ms; ++i) {
-            if (f()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return f();
-    }
-
     uint32_t RasterPixel(int x, int y) {
         return player->output.display->CaptureRaster().Pixel(x, y) & 0xffffff;
     }
@@ -100,8 +93,9 @@ TEST_F(PictureAreaTest, ShowsEachPictureAndReportsTheFirstCycleOnce) {
     ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }));
     EXPECT_EQ(RasterPixel(5, 5), 0u) << "outside the area";
     ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0x00ff00; }));
-    ASSERT_TRUE(Eventually(
-        [&] { return player->playback.normal.Run()->completionCounters[0] >= 2; }, 10000));
+    ASSERT_TRUE(
+        Eventually([&] { return player->playback.normal.Run()->completionCounters[0] >= 2; },
+                   std::chrono::seconds(10)));
     EXPECT_EQ(player->playback.normal.cycleMessageCount, 1) << "one cycle message per thread life";
     EXPECT_EQ(StopProgram(*player, 1, false), 1);
     EXPECT_EQ(player->playback.normal.Run()->exitCounter, 1);
@@ -141,7 +135,8 @@ TEST_F(PictureAreaTest, AreaReachingFarBeyondTheRasterPlaysInTheVisiblePart) {
     WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
     Play({{"red.bmp", 0}});
     ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }));
-    EXPECT_TRUE(Eventually([&] { return player->playback.normal.Run()->completionCounters[0] >= 1; }));
+    EXPECT_TRUE(
+        Eventually([&] { return player->playback.normal.Run()->completionCounters[0] >= 1; }));
 }
 
 // A window that cannot be made must not hold a program back that ends by its
@@ -212,10 +207,10 @@ TEST_F(SlowPictureAreaTest, RemainZeroGoesOnAsSoonAsThePictureIsShown) {
     WriteBmp("green.bmp", Solid(64, 32, 0x00ff00));
     Play({{"red.bmp", 0}, {"green.bmp", 0}}, Layer::Normal, 0, /*remain=*/0);
     auto& counter = player->playback.normal.Run()->completionCounters[0];
-    ASSERT_TRUE(Eventually([&] { return counter >= 1; }, 20000));
+    ASSERT_TRUE(Eventually([&] { return counter >= 1; }, std::chrono::seconds(20)));
     const int first = counter;
     const int64_t from = player->clock.Ticks();
-    ASSERT_TRUE(Eventually([&] { return counter >= first + 2; }, 20000));
+    ASSERT_TRUE(Eventually([&] { return counter >= first + 2; }, std::chrono::seconds(20)));
     // A cycle of two items is the frame's pauses (1 + 1 + 1 + 100 ms) and no
     // remain; remain 1 would add two seconds.
     EXPECT_LT(player->clock.Ticks() - from, 2 * 1000);
@@ -224,10 +219,12 @@ TEST_F(SlowPictureAreaTest, RemainZeroGoesOnAsSoonAsThePictureIsShown) {
 TEST_F(SlowPictureAreaTest, AStopDuringTheRemainEndsTheAreaWithinTwentyMilliseconds) {
     WriteBmp("red.bmp", Solid(64, 32, 0xff0000));
     Play({{"red.bmp", 0}}, Layer::Normal, 0, /*remain=*/100);
-    ASSERT_TRUE(Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }, 20000));
+    ASSERT_TRUE(
+        Eventually([&] { return RasterPixel(40, 30) == 0xff0000; }, std::chrono::seconds(20)));
     const int64_t stopAt = player->clock.Ticks();
     player->playback.normal.Run()->stopFlag = true;
-    ASSERT_TRUE(Eventually([&] { return player->playback.normal.Run()->exitCounter == 1; }, 20000));
+    ASSERT_TRUE(Eventually([&] { return player->playback.normal.Run()->exitCounter == 1; },
+                           std::chrono::seconds(20)));
     // The remain wait looks every 20 ms; then the area ends at once (no
     // effect runs during the remain). The rest is room for the test's polling.
     EXPECT_LE(player->clock.Ticks() - stopAt, 20 + 1 + 10);

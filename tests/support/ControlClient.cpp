@@ -54,12 +54,41 @@ Bytes Frame(uint8_t code, const Bytes& payload) {
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 TcpClient::TcpClient(int port) {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a = Loopback(port);
     if (connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
         close(fd_);
         fd_ = -1;
     }
+}
+
+std::unique_ptr<TcpClient> TcpClient::Adopt(int fd) {
+    std::unique_ptr<TcpClient> c(new TcpClient());
+    c->fd_ = fd;
+    return c;
+}
+
+TcpServer::TcpServer() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a = Loopback(0);
+    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(fd_, 5);
+    socklen_t n = sizeof a;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &n);
+    port_ = ntohs(a.sin_port);
+}
+
+TcpServer::~TcpServer() { Close(); }
+
+void TcpServer::Close() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+}
+
+std::unique_ptr<TcpClient> TcpServer::Accept(std::chrono::milliseconds timeout) {
+    if (fd_ < 0 || !Readable(fd_, timeout)) return nullptr;
+    int fd = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+    return fd < 0 ? nullptr : TcpClient::Adopt(fd);
 }
 
 TcpClient::~TcpClient() {
@@ -97,7 +126,7 @@ bool TcpClient::ClosedWithin(std::chrono::milliseconds timeout) {
 }
 
 UdpClient::UdpClient(const std::string& bindAddress) {
-    fd_ = socket(AF_INET, SOCK_DGRAM, 0);
+    fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     int on = 1;
     setsockopt(fd_, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
     sockaddr_in a = Loopback(0, bindAddress);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ Bytes Text(const std::string& s);
 class TcpClient {
 public:
     explicit TcpClient(int port);  // connects to 127.0.0.1
+    static std::unique_ptr<TcpClient> Adopt(int fd);
     ~TcpClient();
     TcpClient(const TcpClient&) = delete;
     TcpClient& operator=(const TcpClient&) = delete;
@@ -33,7 +35,24 @@ public:
     bool ClosedWithin(std::chrono::milliseconds timeout);
 
 private:
+    TcpClient() = default;
     int fd_ = -1;
+};
+
+// A management server stand-in on 127.0.0.1 for the player's outgoing link.
+// Its sockets are close-on-exec: a player started later must not inherit the
+// listener and keep taking connections after Close.
+class TcpServer {
+public:
+    TcpServer();
+    ~TcpServer();
+    int Port() const { return port_; }
+    // The next connection, or none within `timeout`.
+    std::unique_ptr<TcpClient> Accept(std::chrono::milliseconds timeout);
+    void Close();  // later connects are refused
+
+private:
+    int fd_ = -1, port_ = 0;
 };
 
 class UdpClient {

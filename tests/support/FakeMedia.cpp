@@ -4,7 +4,7 @@
 
 namespace led::test {
 
-bool FakeMediaGraph::Open(const std::string& name, Window*) {
+bool FakeMediaGraph::Open(const std::string& name, Window*, const std::function<bool()>&) {
     std::lock_guard lock(mutex_);
     ReleaseLocked();
     calls_.push_back("Open " + name);

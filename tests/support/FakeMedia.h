@@ -22,7 +22,8 @@ public:
     std::vector<std::string> failingNames;
     std::map<std::string, int64_t> durations;
 
-    bool Open(const std::string& name, Window* owner) override;
+    bool Open(const std::string& name, Window* owner,
+              const std::function<bool()>& giveUp = {}) override;
     bool Run() override;
     bool Stop() override;
     bool Release() override;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -22,6 +23,13 @@ std::vector<nlohmann::json> PlayerRun::Events(const std::string& name) const {
     for (const auto& e : events)
         if (e.value("event", "") == name) out.push_back(e);
     return out;
+}
+
+double SecondOfDay(const nlohmann::json& event) {
+    int y, mo, d, h, mi, s, ms;
+    std::sscanf(event["time"].get<std::string>().c_str(), "%d-%d-%d %d:%d:%d.%d", &y, &mo, &d, &h,
+                &mi, &s, &ms);
+    return h * 3600 + mi * 60 + s + ms / 1000.0;
 }
 
 pid_t SpawnPlayer(const std::filesystem::path& root, const std::vector<std::string>& args,

@@ -26,6 +26,8 @@ pid_t SpawnPlayer(const std::filesystem::path& root, const std::vector<std::stri
                   const std::string& logLevel, const std::filesystem::path& workingDir = {});
 std::filesystem::path EventsPathOf(const std::filesystem::path& root);
 std::filesystem::path OutputPathOf(const std::filesystem::path& root);
+// Player seconds since midnight of an event's "YYYY-MM-DD HH:MM:SS.mmm" time.
+double SecondOfDay(const nlohmann::json& event);
 
 // Runs build/bin/ledplayer with --root, --events, --backend headless and the
 // extra arguments, in `workingDir` when one is given; kills it after

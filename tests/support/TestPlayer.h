@@ -1,9 +1,11 @@
 #pragma once
 // Helpers for tests that need a device root or a whole Player.
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "core/Player.h"
 
@@ -38,5 +40,16 @@ int CountPixels(const Surface& surface, const Rect& rect, uint32_t pixel);
 // Entries of a directory, "." and ".." included: with /proc/self/fd and
 // /proc/self/task, the open files and threads, for leak checks.
 int CountEntries(const char* dir);
+
+// Waits (real time) until the predicate holds; its last answer.
+template <typename F>
+bool Eventually(F f, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (f()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return f();
+}
 
 }  // namespace led::test

@@ -18,13 +18,6 @@ using namespace std::chrono_literals;
 
 const Bytes kHeartbeatAck = {0x2A, 0x23, 0x64, 0, 0, 0, 0, 0x23, 0x2A};
 
-// Seconds since midnight of an event's player-clock time "YYYY-MM-DD HH:MM:SS.mmm".
-double SecondsOf(const nlohmann::json& event) {
-    std::string t = event.value("time", "");
-    if (t.size() < 19) return -1;
-    return std::stoi(t.substr(11, 2)) * 3600 + std::stoi(t.substr(14, 2)) * 60 +
-           std::stod(t.substr(17));
-}
 
 class ControlProtocolTest : public ::testing::Test {
 protected:
@@ -107,7 +100,7 @@ TEST_F(ControlProtocolTest, SilenceEndsSessionsAndTheIntervalCommandShortensIt) 
     for (const auto& close : player_->Events("session-close")) {
         if (close["peer"] != last["peer"]) continue;
         EXPECT_EQ(close["reason"], "silence");
-        double silent = SecondsOf(close) - SecondsOf(last);
+        double silent = SecondOfDay(close) - SecondOfDay(last);
         EXPECT_GE(silent, 40.0);
         EXPECT_LT(silent, 58.0) << "the default 60 s limit still held";
     }

@@ -12,15 +12,8 @@
 namespace led {
 namespace {
 
+using test::SecondOfDay;
 using test::TestProgram;
-
-// Seconds since midnight of a "YYYY-MM-DD HH:MM:SS.mmm" event time.
-double SecondOfDay(const nlohmann::json& event) {
-    int y, mo, d, h, mi, s, ms;
-    std::sscanf(event["time"].get<std::string>().c_str(), "%d-%d-%d %d:%d:%d.%d", &y, &mo, &d, &h,
-                &mi, &s, &ms);
-    return h * 3600 + mi * 60 + s + ms / 1000.0;
-}
 
 std::vector<nlohmann::json> Starts(const test::PlayerRun& run, const char* layer) {
     std::vector<nlohmann::json> out;

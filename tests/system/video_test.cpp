@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "platform/image/ImageCodec.h"
 #include "support/PlayerProcess.h"
 #include "support/TestMedia.h"
@@ -13,13 +11,7 @@
 namespace led {
 namespace {
 
-// Player seconds since midnight of an event.
-double SecondOfDay(const nlohmann::json& event) {
-    int y, mo, d, h, mi, s, ms;
-    std::sscanf(event["time"].get<std::string>().c_str(), "%d-%d-%d %d:%d:%d.%d", &y, &mo, &d, &h,
-                &mi, &s, &ms);
-    return h * 3600 + mi * 60 + s + ms / 1000.0;
-}
+using test::SecondOfDay;
 
 TEST(VideoSystemTest, ClipPlaysInItsAreaThenTheMissingItemIsSkippedAndTheAreaReports) {
     const auto& media = test::GetTestMedia();

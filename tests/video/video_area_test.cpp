@@ -3,9 +3,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -15,6 +12,8 @@
 #include "program/ProgramControl.h"
 #include "storage/Files.h"
 #include "support/FakeMedia.h"
+#include "support/NotifySocket.h"
+#include "support/SilentServer.h"
 #include "support/TestMedia.h"
 #include "support/TestPlayer.h"
 #include "video/VideoItems.h"
@@ -22,39 +21,12 @@
 namespace led {
 namespace {
 
+using test::Eventually;
+
 using ::testing::Contains;
 using ::testing::Not;
 using Json = nlohmann::json;
 using RealClock = std::chrono::steady_clock;
-
-// A stand-in for systemd's notify socket: counts the keep-alives sent to it.
-class NotifySocket {
-public:
-    explicit NotifySocket(const std::filesystem::path& path) : path_(path.string()) {
-        fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        path_.copy(addr.sun_path, sizeof addr.sun_path - 1);
-        bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        setenv("NOTIFY_SOCKET", path_.c_str(), 1);
-    }
-    ~NotifySocket() {
-        unsetenv("NOTIFY_SOCKET");
-        close(fd_);
-    }
-    int KeepAlives() {
-        char buffer[64];
-        ssize_t n;
-        while ((n = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
-            count_ += std::string(buffer, size_t(n)) == "WATCHDOG=1";
-        return count_;
-    }
-
-private:
-    std::string path_;
-    int fd_;
-    int count_ = 0;
-};
 
 class VideoAreaTest : public ::testing::Test {
 protected:
@@ -114,15 +86,6 @@ protected:
             test::WriteHostFile(Clip(name), "x");
         else
             std::filesystem::copy_file(from, Clip(name));
-    }
-    template <typename F>
-    bool Eventually(F f, int seconds = 10) {
-        auto end = RealClock::now() + std::chrono::seconds(seconds);
-        while (RealClock::now() < end) {
-            if (f()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return f();
     }
     std::vector<Json> Events(const std::string& name) {
         std::vector<Json> out;
@@ -189,7 +152,7 @@ TEST_F(VideoAreaTest, ListWhoseItemsAllFailStillCompletesItsPass) {
 
 TEST_F(VideoAreaTest, StopMidClipEndsTheThreadAndHandsTheKeepAliveBack) {
     SetUpPlayer(100, true);
-    NotifySocket supervisor(dir.Path() / "notify");
+    test::NotifySocket supervisor(dir.Path() / "notify");
     PutClip("long.mp4");
     graph->durations[Clip("long.mp4")] = 100;
     Start({File("\\Storage Card\\video\\long.mp4")});
@@ -241,7 +204,7 @@ TEST_F(VideoAreaTest, VideoWindowStaysUnderPictureLikeWindows) {
 
 TEST_F(VideoAreaTest, CameraItemShowsUntilVideoPlayingIsCleared) {
     SetUpPlayer(100, true);
-    NotifySocket supervisor(dir.Path() / "notify");
+    test::NotifySocket supervisor(dir.Path() / "notify");
     player->fs.WriteText(files::kTvAreaSize, "720x576");
     AreaItem cameraItem;
     cameraItem.streamtype = 2;
@@ -286,9 +249,13 @@ TEST_F(VideoAreaTest, CameraSwitchLineIsLowOnlyWhileTheCameraShows) {
 TEST_F(VideoAreaTest, NothingToPlayCountsAsPlayedSoTheProgramIsNotHeld) {
     SetUpPlayer(100, true);
     player->playback.normal.requiredPlaytimes = 3;
-    for (EdgeRect r : {EdgeRect{0, 0, 99, 99}, EdgeRect{50, 50, 40, 40}}) {
-        // No items; then items but a rectangle no window can have.
-        Start(r.left == 0 ? std::vector<AreaItem>{} : std::vector<AreaItem>{File("x.mp4")}, r);
+    // No items; then items but rectangles no window can have: inverted, and
+    // wholly beyond the 1024 x 300 raster.
+    for (EdgeRect r : {EdgeRect{0, 0, 99, 99}, EdgeRect{50, 50, 40, 40},
+                       EdgeRect{1024, 0, 300000, 99}, EdgeRect{0, 300, 99, INT32_MAX}}) {
+        Start(r.left == 0 && r.top == 0 ? std::vector<AreaItem>{}
+                                        : std::vector<AreaItem>{File("x.mp4")},
+              r);
         ASSERT_TRUE(Eventually([&] { return Ended(); }));
         EXPECT_EQ(Cycles(), 3);
         EXPECT_EQ(player->playback.normal.cycleMessageCount, 1);
@@ -296,6 +263,35 @@ TEST_F(VideoAreaTest, NothingToPlayCountsAsPlayedSoTheProgramIsNotHeld) {
         player->playback.normal.cycleMessageCount = 0;
     }
     EXPECT_THAT(graph->Calls(), Not(Contains(::testing::StartsWith("Open"))));
+}
+
+// Edges from a file may lie far beyond the raster: the window, and the
+// picture that fills it, cover only what the raster shows.
+TEST_F(VideoAreaTest, AreaReachingFarBeyondTheRasterGetsOnlyItsVisiblePart) {
+    SetUpPlayer(100, true);
+    PutClip("clip.mp4");
+    graph->durations[Clip("clip.mp4")] = 100;
+    struct Case {
+        EdgeRect edges;
+        Rect window;
+        std::string windowRect;
+    };
+    const Case cases[] = {
+        {{0, 0, 999, 300000}, {0, 0, 1000, 300}, "WindowRect 0,0,1015,299"},
+        {{0, 0, INT32_MAX, INT32_MAX}, {0, 0, 1024, 300}, "WindowRect 0,0,1023,299"},
+        {{INT32_MIN, 100, INT32_MAX, 100}, {0, 100, 1024, 1}, "WindowRect 0,0,1023,4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.windowRect);
+        const size_t before = graph->Calls().size();
+        Start({File("\\Storage Card\\video\\clip.mp4")}, c.edges);
+        ASSERT_TRUE(Eventually([&] { return graph->Running(); }));
+        EXPECT_EQ(player->video.normal.VideoRect(), c.window);
+        auto calls = graph->Calls();
+        EXPECT_THAT(std::vector<std::string>(calls.begin() + before, calls.end()),
+                    Contains(c.windowRect));
+        EXPECT_EQ(StopProgram(*player, 1, false), 1);
+    }
 }
 
 // Real clips through GStreamer. The player's clock runs 10 times real time;
@@ -335,6 +331,31 @@ TEST_F(VideoAreaTest, RealStopMidClipFreesThePipeline) {
     EXPECT_FALSE(player->video.normal.graph->IsHeld());
 }
 
+// A stream that never sends its first frame holds the area in its 10 s
+// preroll; a program stop or the player's shutdown must end that at once.
+// The player runs at 4 times real time, so the stop's 30 s limit is 7.5 s.
+TEST_F(VideoAreaTest, StopEndsAStreamStillWaitingForItsFirstFrame) {
+    SetUpPlayer(4, false);
+    test::SilentServer server;
+    Start({File(server.Address(), 1)});
+    ASSERT_TRUE(server.WaitForClient(8)) << "the stream is being opened";
+    EXPECT_EQ(StopProgram(*player, 1, false), 1) << "the area ended within the stop's limit";
+    EXPECT_TRUE(Ended());
+    EXPECT_FALSE(player->video.normal.graph->IsHeld());
+    EXPECT_TRUE(Events("video-failed").empty()) << "a stop is not a failure";
+}
+
+TEST_F(VideoAreaTest, ShutdownEndsAStreamStillWaitingForItsFirstFrame) {
+    SetUpPlayer(4, false);
+    test::SilentServer server;
+    Start({File(server.Address(), 1)});
+    ASSERT_TRUE(server.WaitForClient(8)) << "the stream is being opened";
+    player->BeginShutdown();
+    // Well inside the preroll's 10 s.
+    EXPECT_TRUE(player->playback.areaThreads.WaitAllEnded(std::chrono::seconds(6)));
+    EXPECT_TRUE(Ended());
+}
+
 TEST_F(VideoAreaTest, FailingItemsLeakNoThreadsOrFiles) {
     const auto& media = test::GetTestMedia();
     SetUpPlayer(10, false);
@@ -351,7 +372,7 @@ TEST_F(VideoAreaTest, FailingItemsLeakNoThreadsOrFiles) {
     }
     auto run = [&](std::vector<AreaItem> items) {
         Start(std::move(items));
-        ASSERT_TRUE(Eventually([&] { return Cycles() >= 1; }, 120));
+        ASSERT_TRUE(Eventually([&] { return Cycles() >= 1; }, std::chrono::seconds(120)));
         ASSERT_EQ(StopProgram(*player, 1, false), 1);
         ASSERT_TRUE(player->playback.areaThreads.WaitAllEnded(std::chrono::seconds(10)));
     };
@@ -365,7 +386,7 @@ TEST_F(VideoAreaTest, FailingItemsLeakNoThreadsOrFiles) {
         return test::CountEntries("/proc/self/fd") <= fds &&
                test::CountEntries("/proc/self/task") <= threads;
     };
-    EXPECT_TRUE(Eventually(settled, 3))
+    EXPECT_TRUE(Eventually(settled, std::chrono::seconds(3)))
         << "fds " << test::CountEntries("/proc/self/fd") << " of " << fds << ", threads "
         << test::CountEntries("/proc/self/task") << " of " << threads;
 }

@@ -4,9 +4,11 @@
 
 #include <spdlog/spdlog.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <mutex>
 
 #include "platform/display/Display.h"
@@ -18,6 +20,9 @@ namespace {
 
 // How long Open waits for a file or stream to deliver its first frame.
 constexpr int64_t kPrerollTimeoutMs = 10000;
+// How often that wait looks at the caller's give-up condition, a plain flag
+// that nothing signals.
+constexpr int64_t kGiveUpPollMs = 20;
 // Events kept when nobody fetches them (the main window takes one per cycle
 // message); the oldest go first.
 constexpr size_t kMaxPendingEvents = 32;
@@ -191,7 +196,8 @@ public:
     explicit GstMediaGraph(MediaConfig config) : config_(std::move(config)) {}
     ~GstMediaGraph() override { Release(); }
 
-    bool Open(const std::string& name, Window* owner) override {
+    bool Open(const std::string& name, Window* owner,
+              const std::function<bool()>& giveUp) override {
         // The pipeline is built under the lock but readied without it: a
         // stream may take seconds to send its first frame, and the volume
         // schedule and the management handlers must not wait for that.
@@ -231,7 +237,7 @@ public:
         opening_ = attempt.bus;
 
         lock.unlock();
-        bool prerolled = Preroll(attempt.pipeline.get(), *attempt.bus, name);
+        bool prerolled = Preroll(attempt.pipeline.get(), *attempt.bus, name, giveUp);
         lock.lock();
         // A Stop, a Release or another Open meanwhile has taken the opening away.
         const bool cancelled = opening_ != attempt.bus;
@@ -383,20 +389,40 @@ public:
     }
 
 private:
+    // A local name that is there but is neither a file nor a directory (a
+    // FIFO, a device): opening one blocks until someone writes to it, beyond
+    // any stop or shutdown.
+    static bool BlocksOnOpen(const std::string& path) {
+        std::error_code error;
+        const auto status = std::filesystem::status(path, error);
+        return !error && std::filesystem::exists(status) &&
+               !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status);
+    }
+
     static std::string UriFor(const std::string& name) {
         if (name.empty()) return {};
+        std::string uri;
         if (name.find("://") != std::string::npos) {
-            if (gst_uri_is_valid(name.c_str())) return name;
-            spdlog::debug("media: \"{}\" is not a valid address", name);
-            return {};
+            if (!gst_uri_is_valid(name.c_str())) {
+                spdlog::debug("media: \"{}\" is not a valid address", name);
+                return {};
+            }
+            uri = name;
+        } else {
+            gchar* made = gst_filename_to_uri(name.c_str(), nullptr);
+            if (!made) return {};
+            uri = made;
+            g_free(made);
         }
-        GError* error = nullptr;
-        gchar* uri = gst_filename_to_uri(name.c_str(), &error);
-        if (error) g_error_free(error);
-        if (!uri) return {};
-        std::string result = uri;
-        g_free(uri);
-        return result;
+        if (gchar* local = g_filename_from_uri(uri.c_str(), nullptr, nullptr)) {
+            const bool blocks = BlocksOnOpen(local);
+            g_free(local);
+            if (blocks) {
+                spdlog::info("media: \"{}\" is not a file", name);
+                return {};
+            }
+        }
+        return uri;
     }
 
     GstElement* MakeAudioSink(bool& discarded) {
@@ -424,8 +450,9 @@ private:
 
     // Brings the pipeline to PAUSED and waits until it holds its first frame
     // (a live stream has none to hold and is ready at once), or until the
-    // opening is cancelled.
-    static bool Preroll(GstElement* pipeline, BusState& bus, const std::string& name) {
+    // opening is cancelled or the caller gives up.
+    static bool Preroll(GstElement* pipeline, BusState& bus, const std::string& name,
+                        const std::function<bool()>& giveUp) {
         GstStateChangeReturn ret = gst_element_set_state(pipeline, GST_STATE_PAUSED);
         std::unique_lock lock(bus.mutex);
         if (ret == GST_STATE_CHANGE_FAILURE && !bus.failed) {
@@ -433,12 +460,22 @@ private:
             bus.error = "the pipeline cannot start";
         }
         if (ret == GST_STATE_CHANGE_ASYNC) {
-            if (!bus.changed.wait_for(
-                    lock, std::chrono::milliseconds(kPrerollTimeoutMs),
-                    [&] { return bus.prerolled || bus.failed || bus.cancelled; }) &&
-                !bus.failed) {
-                bus.failed = true;
-                bus.error = "no data within " + std::to_string(kPrerollTimeoutMs) + " ms";
+            using std::chrono::steady_clock;
+            const auto deadline =
+                steady_clock::now() + std::chrono::milliseconds(kPrerollTimeoutMs);
+            while (!bus.prerolled && !bus.failed && !bus.cancelled) {
+                if (giveUp && giveUp()) {
+                    bus.cancelled = true;
+                    break;
+                }
+                const auto now = steady_clock::now();
+                if (now >= deadline) {
+                    bus.failed = true;
+                    bus.error = "no data within " + std::to_string(kPrerollTimeoutMs) + " ms";
+                    break;
+                }
+                bus.changed.wait_until(
+                    lock, std::min(deadline, now + std::chrono::milliseconds(kGiveUpPollMs)));
             }
         }
         if (bus.cancelled) {

@@ -11,6 +11,7 @@
 // own threads).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -64,8 +65,11 @@ public:
     // it so that its duration and video size are known. True on success and on
     // partial success (see Note()); on failure nothing is held. The readying
     // (up to 10 s for a stream that sends nothing) holds off no other call: a
-    // Stop or Release meanwhile ends it and Open fails.
-    virtual bool Open(const std::string& name, Window* owner) = 0;
+    // Stop or Release meanwhile ends it and Open fails. So does `giveUp`
+    // turning true (the caller's stop, the player's shutdown), looked at
+    // every few tens of milliseconds while the graph readies.
+    virtual bool Open(const std::string& name, Window* owner,
+                      const std::function<bool()>& giveUp = {}) = 0;
     virtual bool Run() = 0;
     // False when no graph is held or being opened. Otherwise stops it, hides
     // the picture and releases everything, pending events included.

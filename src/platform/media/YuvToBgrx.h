@@ -1,35 +1,30 @@
 #pragma once
 // Planar 4:2:0 YCbCr (I420, YV12) to BGRx surface pixels, written straight
 // into the destination rows with the padding byte zero. GStreamer's general
-// converter costs nearly as much per frame as decoding 1080p H.264; this one,
-// in 16-bit vector lanes, about a quarter of that.
+// converter costs nearly as much per frame as decoding 1080p H.264; libyuv's
+// row functions, vectorised for both x86 and the boards' ARM cores, a small
+// fraction of that.
 
 #include <cstdint>
 
 namespace led {
 
-// One colour matrix and range in fixed point.
-struct YuvCoefficients {
-    // Gains in 1/16384: luma, V into red, U and V out of green, U into blue.
-    uint16_t y = 0, rv = 0, gu = 0, gv = 0, bu = 0;
-    // What each channel's sum (in 1/64) carries beyond the channel itself.
-    uint16_t biasR = 0, biasG = 0, biasB = 0;
-};
-
-// Kr, Kb of the matrix; `fullRange` for 0..255 luma and chroma, else studio
-// range (16..235, 16..240).
-YuvCoefficients MakeYuvCoefficients(double kr, double kb, bool fullRange);
+// The colour matrices the fast path knows; frames in others go through
+// GStreamer's converter.
+enum class YuvMatrix { Bt601, Bt709, Bt2020 };
 
 struct YuvPlanes {
     const uint8_t* y;
-    const uint8_t* u;
-    const uint8_t* v;
+    const uint8_t* u;               // Cb
+    const uint8_t* v;               // Cr
     int yStride, uStride, vStride;  // bytes
 };
 
 // Converts `width` x `height` pixels; chroma planes hold one sample per 2x2
-// block. `dst` rows lie `dstStrideBytes` apart.
-void YuvToBgrx(const YuvPlanes& src, int width, int height, const YuvCoefficients& k, uint32_t* dst,
-               int dstStrideBytes);
+// block. `fullRange` for 0..255 luma and chroma, else studio range (16..235,
+// 16..240). `dst` rows lie `dstStrideBytes` apart; nothing past `width`
+// pixels of a row is written. False for a size libyuv refuses.
+bool YuvToBgrx(const YuvPlanes& src, int width, int height, YuvMatrix matrix, bool fullRange,
+               uint32_t* dst, int dstStrideBytes);
 
 }  // namespace led

@@ -181,11 +181,13 @@ long SendWithTimeout(const Socket& socket, std::span<const uint8_t> data, int ti
 long RecvWithTimeout(const Socket& socket, std::span<uint8_t> buffer, int timeoutMs) {
     if (buffer.empty()) return -1;
     int ready = WaitFor(socket.Fd(), POLLIN, timeoutMs);
-    if (ready <= 0) return ready;
+    if (ready < 0) return -2;
+    if (ready == 0) return 0;
     for (;;) {
         ssize_t n = recv(socket.Fd(), buffer.data(), buffer.size(), 0);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return -1;  // 0: the peer closed
+        if (n == 0) return -1;  // the peer closed
+        if (n < 0) return -2;
         return long(n);
     }
 }

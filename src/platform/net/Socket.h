@@ -61,8 +61,8 @@ Socket UdpBind(const std::string& address, uint16_t port, std::string& error);
 // -1 on error.
 long SendWithTimeout(const Socket& socket, std::span<const uint8_t> data, int timeoutMs);
 // Waits until readable (at most timeoutMs), then receives once, at most
-// buffer.size() bytes. 0 on time-out, -1 on error or when the peer closed,
-// else the byte count.
+// buffer.size() bytes. 0 on time-out, -1 when the peer closed, -2 on a
+// socket error, else the byte count.
 long RecvWithTimeout(const Socket& socket, std::span<uint8_t> buffer, int timeoutMs);
 
 // One datagram of at most buffer.size() bytes; 0 on time-out, -1 on error.

@@ -1,7 +1,6 @@
-#include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -10,6 +9,7 @@
 
 #include "platform/display/Display.h"
 #include "platform/media/MediaGraph.h"
+#include "support/SilentServer.h"
 #include "support/TestMedia.h"
 #include "support/TestPlayer.h"
 
@@ -216,50 +216,8 @@ TEST_F(MediaGraphTest, VolumeInHundredthsOfADecibel) {
     EXPECT_FALSE(graph->SetGraphVolume(100));
 }
 
-// A web server that takes connections and never answers: a stream from it
-// waits the whole preroll time for its first byte.
-class SilentServer {
-public:
-    SilentServer() {
-        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        listen(fd_, 4);
-        socklen_t length = sizeof addr;
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &length);
-        port_ = ntohs(addr.sin_port);
-    }
-    ~SilentServer() {
-        for (int fd : accepted_) close(fd);
-        close(fd_);
-    }
-    std::string Address() const {
-        return "http://127.0.0.1:" + std::to_string(port_) + "/clip.mp4";
-    }
-    // Waits (real time) until a client has connected.
-    bool WaitForClient(int seconds) {
-        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (std::chrono::steady_clock::now() < end) {
-            int fd = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-            if (fd >= 0) {
-                accepted_.push_back(fd);
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
-    std::vector<int> accepted_;
-};
-
 TEST_F(MediaGraphTest, OpeningAStreamHoldsOffNeitherVolumeNorStop) {
-    SilentServer server;
+    test::SilentServer server;
     auto window = MakeWindow({40, 30});
     std::atomic<bool> openReturned{false};
     auto opened = std::async(std::launch::async, [&] {
@@ -275,6 +233,18 @@ TEST_F(MediaGraphTest, OpeningAStreamHoldsOffNeitherVolumeNorStop) {
     EXPECT_FALSE(opened.get());
     EXPECT_FALSE(graph->IsHeld());
     EXPECT_EQ(graph->RunId(), 0u);
+
+    // The caller giving up (its stop flag, the player's shutdown) ends the
+    // opening too, well before the 10 s preroll is over.
+    std::atomic<bool> giveUp{false};
+    auto reopened = std::async(std::launch::async, [&] {
+        return graph->Open(server.Address(), window, [&] { return giveUp.load(); });
+    });
+    ASSERT_TRUE(server.WaitForClient(8)) << "the stream is being opened again";
+    giveUp = true;
+    ASSERT_EQ(reopened.wait_for(std::chrono::seconds(6)), std::future_status::ready);
+    EXPECT_FALSE(reopened.get());
+    EXPECT_FALSE(graph->IsHeld());
 }
 
 TEST_F(MediaGraphTest, BadInputsFailCleanly) {
@@ -298,6 +268,27 @@ TEST_F(MediaGraphTest, BadInputsFailCleanly) {
     }
     Surface s = window->Capture();
     EXPECT_EQ(test::CountPixels(s, s.Bounds(), kSentinel), 50 * 50) << "nothing painted";
+}
+
+// Opening a FIFO (or a device) waits for a writer, beyond any stop: such a
+// name fails at once, given as a path or as a file address.
+TEST_F(MediaGraphTest, AFifoIsRefusedWithoutWaitingForAWriter) {
+    test::TempDir dir;
+    const auto fifo = dir.Path() / "clip.mp4";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto window = MakeWindow({20, 20});
+    for (const std::string& name : {fifo.string(), "file://" + fifo.string()}) {
+        auto opened = std::async(std::launch::async, [&] { return graph->Open(name, window); });
+        const bool returned = opened.wait_for(std::chrono::seconds(8)) == std::future_status::ready;
+        EXPECT_TRUE(returned) << name;
+        // Otherwise writers that leave at once let the opening end.
+        while (opened.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+            int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) close(fd);
+        }
+        EXPECT_FALSE(opened.get()) << name;
+        EXPECT_FALSE(graph->IsHeld());
+    }
 }
 
 TEST_F(MediaGraphTest, FailingAndFinishedItemsLeakNoThreadsOrFiles) {
