@@ -56,7 +56,7 @@ void ListenFailed(Player& player, const char* transport, const char* role, int p
 
 // One accept loop: the control port (PC-tool sessions) and the text port
 // (text sessions) differ only in these.
-struct AcceptSpec {
+struct ListenPort {
     int port;
     SessionMode mode;
     const char* transport;  // in the events: "tcp" or "text"
@@ -64,14 +64,14 @@ struct AcceptSpec {
     bool countsSessions;  // the control port's count is the one the cap reads
 };
 
-void AcceptLoop(Player& player, const AcceptSpec& spec) {
+void AcceptLoop(Player& player, const ListenPort& server) {
     std::string error;
-    Socket listener = TcpListen(player.settings.listenAddress, uint16_t(spec.port), error);
+    Socket listener = TcpListen(player.settings.listenAddress, uint16_t(server.port), error);
     if (!listener.IsOpen())
-        return ListenFailed(player, spec.transport, spec.role, spec.port, error);
+        return ListenFailed(player, server.transport, server.role, server.port, error);
     uint16_t port = listener.LocalPort();
     spdlog::info("We are awaiting a connection on port {}.", port);
-    player.events.Emit("listening", {{"transport", spec.transport}, {"port", port}});
+    player.events.Emit("listening", {{"transport", server.transport}, {"port", port}});
     AllowList allow = LoadAllowList(player);
     SessionThreads sessions;
     int connections = 0;
@@ -79,29 +79,29 @@ void AcceptLoop(Player& player, const AcceptSpec& spec) {
         Endpoint peer;
         Socket socket = AcceptWithTimeout(listener, kPollMs, peer);
         int running = sessions.Reap();
-        if (spec.countsSessions) player.network.openSessions = running;
+        if (server.countsSessions) player.network.openSessions = running;
         if (!socket.IsOpen()) continue;
         if (!allow.Allows(peer.ip)) {
-            Refuse(player, spec.transport, peer);
+            Refuse(player, server.transport, peer);
             continue;
         }
         if (running >= player.settings.maxSessions) {
             spdlog::warn("{} {}: {} sessions already open (net.max-sessions), closed",
-                         spec.transport, peer.ToString(), running);
+                         server.transport, peer.ToString(), running);
             player.events.Emit(
                 "session-refused",
-                {{"transport", spec.transport}, {"peer", peer.ToString()}, {"open", running}});
+                {{"transport", server.transport}, {"peer", peer.ToString()}, {"open", running}});
             continue;
         }
         spdlog::info("connection num =  {},socket =  {}", ++connections, socket.Fd());
         sessions.Start(
-            [&player, s = std::make_shared<Socket>(std::move(socket)), peer, mode = spec.mode] {
+            [&player, s = std::make_shared<Socket>(std::move(socket)), peer, mode = server.mode] {
                 RunControlSession(player, std::move(*s), peer, mode);
             });
-        if (spec.countsSessions) player.network.openSessions = running + 1;
+        if (server.countsSessions) player.network.openSessions = running + 1;
     }
     sessions.JoinAll();
-    if (spec.countsSessions) player.network.openSessions = 0;
+    if (server.countsSessions) player.network.openSessions = 0;
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ constexpr int kIoTimeoutMs = 6000;
 constexpr int kShutdownSliceMs = 200;
 
 constexpr uint8_t kTextMessageCode = 111;
+constexpr uint8_t kCaptureToCameraCode = 93;
 
 // The file-data commands stream their bytes after the head.
 bool StreamsBody(uint8_t code) { return code == 9 || code == 31 || code == 60; }
@@ -108,26 +109,21 @@ private:
     }
 
     void Handle(const FrameAssembler::Frame& frame) {
-        // Code 93 and above pass the capture hook first; 93 is done there.
-        if (frame.code == 93) {
+        Request request{player_,   Transport::Tcp, frame.code, frame.length, frame.payload,
+                        frame.raw, peer_,          *this,      this};
+        if (mode_ == SessionMode::Text) {
+            // The text port acts on text messages only.
+            if (frame.code != kTextMessageCode) return;
+            OnShowTextMessage(request);
+            LogControl(request, "ShowTextMessage");
+        } else if (frame.code == kCaptureToCameraCode) {
+            // Code 93 is the capture hook's, which runs before dispatch.
             spdlog::info(
                 "tcp {}: capture to \\NAND\\Camera requested (not available in this build)",
                 peer_.ToString());
-            player_.events.Emit("control", {{"transport", "tcp"},
-                                            {"peer", peer_.ToString()},
-                                            {"code", 93},
-                                            {"name", "CaptureToCamera"},
-                                            {"length", frame.length},
-                                            {"reply", "none"}});
-            return;
-        }
-        Request request{player_,   Transport::Tcp, frame.code, frame.length, frame.payload,
-                        frame.raw, peer_,          *this,      this};
-        if (mode_ != SessionMode::Text) {
+            LogControl(request, "CaptureToCamera");
+        } else {
             DispatchTcp(request, *this);
-        } else if (frame.code == kTextMessageCode) {
-            OnShowTextMessage(request);
-            LogControl(request, "ShowTextMessage");
         }
     }
 
