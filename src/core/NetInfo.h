@@ -34,6 +34,8 @@ struct NetworkState {
     std::atomic<bool> serverConnected{false};
     std::atomic<bool> pcConnected{false};
     std::atomic<bool> uploadInProgress{false};
+    // Set after a successful dial of the mobile link, cleared by its hang-up.
+    std::atomic<bool> mobileLinked{false};
     std::atomic<int> openSessions{0};
     std::atomic<int> udpPort{0};  // where the UDP server listens; the sessions relay there
 

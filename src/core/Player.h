@@ -32,6 +32,7 @@
 #include "platform/events/EventLog.h"
 #include "platform/fs/DeviceFs.h"
 #include "platform/messages/MessageQueue.h"
+#include "platform/net/MobileLink.h"
 #include "platform/system/System.h"
 
 namespace led {
@@ -106,6 +107,8 @@ public:
     EventLog events;
     CardPorts ports{settings, events};  // `cardPort` and `auxPort`
     std::unique_ptr<System> system;
+    // The modem link the server link re-dials; only the link thread uses it.
+    std::unique_ptr<MobileLink> mobileLink = MakeNetworkManagerLink();
     MessageQueue queue;
     // The media graph of each layer with its flags (videoPlaying among them:
     // set by StartProgram, cleared by the stops and the video area), the

@@ -1,12 +1,14 @@
 // The outgoing link to the management server: the server uses the whole
 // command set over it, exactly as a PC tool does; the player never speaks
 // first. A lost link is tried again after 5 s + 15 s, and every 22 s while
-// the server cannot be reached.
+// the server cannot be reached; a broken network interface first re-dials
+// the mobile data link.
 
 #include <spdlog/spdlog.h>
 
 #include "core/Player.h"
 #include "net/ControlSession.h"
+#include "net/MobileRelink.h"
 #include "net/NetworkThreads.h"
 #include "net/SessionThreads.h"
 
@@ -52,6 +54,15 @@ void ServerLinkThread(Player& player) {
         session.Reap();
         if (!net.serverConnected) {
             if (!player.SleepOrStop(15000)) break;
+            // A broken interface first re-dials the mobile link. Without a
+            // modem the board slept and tried again, forever; a Linux host
+            // may reach the server over another route, so the attempt goes on.
+            if (!player.system->InterfaceConnected(player.settings.networkInterface)) {
+                LinkEvent(player, "relinking", host, net.Info()->serverPort,
+                          "network interface down");
+                if (!RelinkMobile(player))
+                    spdlog::info("server link: no mobile link; trying the server anyway");
+            }
             // The port is read at every attempt: SetNetInfo changes it.
             int port = net.Info()->serverPort;
             LinkEvent(player, "connecting", host, port);

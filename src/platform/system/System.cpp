@@ -5,6 +5,7 @@
 #include <net/if.h>
 #include <netpacket/packet.h>
 #include <spawn.h>
+#include <spdlog/spdlog.h>
 #include <sys/sysinfo.h>
 #include <sys/wait.h>
 
@@ -107,6 +108,27 @@ AdapterInfo System::ReadAdapter(const std::string& interfaceName) const {
     }
     freeifaddrs(list);
     return info;
+}
+
+bool System::InterfaceConnected(const std::string& interfaceName) const {
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return false;
+    bool connected = false;
+    for (ifaddrs* a = list; a; a = a->ifa_next) {
+        if (!a->ifa_addr) continue;
+        const int family = a->ifa_addr->sa_family;
+        if (family != AF_INET && family != AF_INET6) continue;
+        const std::string name = a->ifa_name;
+        if (!interfaceName.empty() ? name != interfaceName : (a->ifa_flags & IFF_LOOPBACK) != 0)
+            continue;
+        const bool up = (a->ifa_flags & IFF_UP) && (a->ifa_flags & IFF_RUNNING);
+        spdlog::debug("interface {}: {} {}, {}", name, family == AF_INET ? "IPv4" : "IPv6",
+                      (a->ifa_flags & IFF_POINTOPOINT) ? "point-to-point" : "broadcast",
+                      up ? "up" : "down");
+        connected = connected || up;
+    }
+    freeifaddrs(list);
+    return connected;
 }
 
 long System::AvailableMemory() const {

@@ -39,6 +39,10 @@ public:
     // The addresses of the named interface, or of the first non-loopback
     // interface with an IPv4 address when the name is empty.
     virtual AdapterInfo ReadAdapter(const std::string& interfaceName) const;
+    // The server link's network check: the named interface (any interface
+    // but loopback when the name is empty) is up, has its carrier and holds
+    // an address. Each interface walked is described in the debug log.
+    virtual bool InterfaceConnected(const std::string& interfaceName) const;
 
     // Free physical memory in bytes (the memory monitor's "mem=").
     virtual long AvailableMemory() const;
