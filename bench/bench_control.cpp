@@ -11,6 +11,9 @@
 //   with none running (target: under 0.5).
 // - BM_ConnectCloseCycles: 10 000 connects and closes; threads and open files
 //   before and after.
+// - BM_TextMessages: 1000 text messages over one session on port 5005, each
+//   answered before the next: messages per second and the RSS growth over a
+//   second thousand.
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
@@ -24,6 +27,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -47,7 +51,7 @@ const uint8_t kDeviceInfo[] = {'*', '#', 4, 0, 0, 0, 0, '#', '*'};
 const uint8_t kHeartbeat[] = {'*', '#', 100, 0, 0, 0, 0, '#', '*'};
 
 struct RunningPlayer {
-    RunningPlayer() {
+    explicit RunningPlayer(void (*loop)(Player&) = TcpAcceptLoop, bool window = false) {
         spdlog::set_level(spdlog::level::warn);  // a line per connection would be measured too
         std::random_device random;
         root = fs::temp_directory_path() / ("ledplayer-bench-control-" + std::to_string(random()));
@@ -55,11 +59,18 @@ struct RunningPlayer {
         Settings settings;
         settings.root = root.string();
         settings.listenAddress = "127.0.0.1";
-        settings.tcpPort = settings.udpPort = 0;
+        settings.tcpPort = settings.udpPort = settings.textPort = 0;
         settings.maxSessions = 1000;
         player = std::make_unique<Player>(settings, Clock(), MakeHeadlessBackend());
         player->events.Open((root / "events.jsonl").string());
-        accept = std::thread([this] { TcpAcceptLoop(*player); });
+        if (window) {
+            const Size size{640, 480};
+            player->output.windowSize = size;
+            player->OpenDisplay(size, {});
+            player->output.mainWindow = player->output.display->CreateWindow(
+                "J7 Application", {0, 0, size.width, size.height}, false);
+        }
+        accept = std::thread([this, loop] { loop(*player); });
         // The bound port is in the "listening" event.
         for (int i = 0; i < 500 && port == 0; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -281,6 +292,65 @@ void BM_ConnectCloseCycles(benchmark::State& state) {
     state.counters["fd_growth"] = files1 - files0;
 }
 BENCHMARK(BM_ConnectCloseCycles)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+long RssKb() {
+    long pages = 0, resident = 0;
+    if (FILE* f = fopen("/proc/self/statm", "r")) {
+        if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// One 'o' frame: top, left, width, height, then 512 bytes of UTF-16LE text.
+std::vector<uint8_t> TextMessageFrame(int n) {
+    std::vector<uint8_t> payload(8 + 512, 0);
+    const int16_t rect[4] = {10, 10, 300, 60};
+    std::memcpy(payload.data(), rect, sizeof rect);
+    std::string text = "\\F20message " + std::to_string(n);
+    for (size_t i = 0; i < text.size(); ++i) payload[8 + 2 * i] = uint8_t(text[i]);
+    std::vector<uint8_t> frame = {'*', '#', 'o'};
+    const uint32_t length = uint32_t(payload.size());
+    for (int i = 0; i < 4; ++i) frame.push_back(uint8_t(length >> (8 * i)));
+    frame.insert(frame.end(), payload.begin(), payload.end());
+    frame.push_back('#');
+    frame.push_back('*');
+    return frame;
+}
+
+// 1000 messages back to back over one text session, each answered with its
+// 10 bytes before the next goes out; the player's RSS after a first thousand
+// (warm caches, fonts) against after a second.
+void BM_TextMessages(benchmark::State& state) {
+    RunningPlayer p(TextAcceptLoop, true);
+    const int count = 1000;
+    std::vector<std::vector<uint8_t>> frames;
+    for (int i = 0; i < count; ++i) frames.push_back(TextMessageFrame(i));
+    auto sendAll = [&](int fd) {
+        uint8_t answer[10];
+        int answered = 0;
+        for (const auto& f : frames) {
+            send(fd, f.data(), f.size(), MSG_NOSIGNAL);
+            answered += ReadExactly(fd, answer, sizeof answer);
+        }
+        return answered;
+    };
+    int fd = Connect(p.port);
+    sendAll(fd);  // warm-up
+    const long rssWarm = RssKb();
+    double seconds = 0;
+    int answered = 0;
+    for (auto _ : state) {
+        auto t0 = Clock_::now();
+        answered = sendAll(fd);
+        seconds = std::chrono::duration<double>(Clock_::now() - t0).count();
+    }
+    close(fd);
+    state.counters["answered"] = answered;
+    state.counters["messages_per_s"] = count / seconds;
+    state.counters["rss_growth_kb"] = double(RssKb() - rssWarm);
+}
+BENCHMARK(BM_TextMessages)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
