@@ -1,7 +1,10 @@
 #include "app/AreaBodyTable.h"
 
 #include "core/AreaBodies.h"
+#include "render/AnimateArea.h"
+#include "render/PagedArea.h"
 #include "render/PictureArea.h"
+#include "render/TextArea.h"
 #include "video/VideoArea.h"
 
 namespace led {
@@ -16,18 +19,18 @@ namespace {
 // at the 30 s limit; the text shown by the control session runs outside
 // programs and keeps its own count.
 constexpr AreaBodyRegistry::Row kRows[] = {
-    {area_type::kText, "text", nullptr, nullptr},
+    {area_type::kText, "text", RunTextArea, nullptr},
     {area_type::kPicture, "picture", RunPictureArea, RunPictureArea},
     {area_type::kVideo, "video", RunVideoArea, nullptr},
-    {area_type::kPictureText, "picture-text", nullptr, nullptr},
-    {area_type::kAnimate, "animate", nullptr, nullptr},
+    {area_type::kPictureText, "picture-text", RunPictureTextArea, RunPictureTextArea},
+    {area_type::kAnimate, "animate", RunAnimateArea, nullptr},
     {area_type::kDigitalClock, "digital clock", nullptr, nullptr},
     {area_type::kTemperature, "temperature", nullptr, nullptr},
     {area_type::kHumidity, "humidity", nullptr, nullptr},
     {area_type::kNoise, "noise", nullptr, nullptr},
     {area_type::kCountdown, "countdown", nullptr, nullptr},
     {area_type::kSimulationClock, "simulation clock", nullptr, nullptr},
-    {area_type::kTable, "table", nullptr, nullptr},
+    {area_type::kTable, "table", RunTableArea, RunTableArea},
 };
 
 }  // namespace

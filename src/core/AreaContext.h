@@ -18,6 +18,7 @@ class Display;
 class EventLog;
 class MessageQueue;
 class VideoState;
+class Window;
 struct Settings;
 
 // Handed to every area thread by the launcher. The player outlives its area
@@ -29,6 +30,7 @@ struct AreaServices {
     EventLog& events;
     MessageQueue& queue;                  // the main window's: cycle messages
     Display* display;                     // none before the main window exists
+    Window* mainWindow;                   // the text area draws straight onto it
     VideoState& video;                    // the media graph of each layer, the camera
     std::atomic<int>& volume;             // read by the video area
     std::atomic<int>& keepAliveHandover;  // raised while a video area plays

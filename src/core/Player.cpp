@@ -76,9 +76,16 @@ void Player::BeginShutdown() {
 }
 
 AreaServices Player::ForAreas() {
-    return {settings,     clock,         fs,
-            events,       queue,         output.display.get(),
-            video,        device.volume, device.keepAliveHandover,
+    return {settings,
+            clock,
+            fs,
+            events,
+            queue,
+            output.display.get(),
+            output.mainWindow.get(),
+            video,
+            device.volume,
+            device.keepAliveHandover,
             shuttingDown_};
 }
 

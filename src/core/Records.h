@@ -111,6 +111,10 @@ struct AreaItem {
     int32_t streamtype = 0;  // 0 local file, 1 network stream, 2 live camera
     int32_t videoOriginalWidth = 0, videoOriginalHeight = 0;
     std::vector<std::string> pageFiles;
+    // The text area's line break and horizontal offset: set for the runs of
+    // a text message; no playlist element carries them.
+    int32_t lineBreak = 0;
+    int32_t offset = 0;
 };
 
 struct AreaRecord {

@@ -6,7 +6,7 @@
 
 #include "core/Player.h"
 #include "platform/display/Canvas.h"
-#include "platform/text/Fonts.h"
+#include "render/TextArea.h"
 
 namespace led {
 namespace {
@@ -161,25 +161,21 @@ void ShowTextMessage(Player& player, const TextMessage& message) {
     }
     auto window = display->CreateWindow("text message", frame, true);
     if (!window) return;
+    // Laid out as the text area lays out its items, in a topmost window of
+    // its own so that the program's area windows do not cover it.
+    std::vector<TextItem> items;
+    for (const auto& run : message.runs) {
+        TextItem item;
+        item.text = run.text;
+        item.height = run.height;
+        item.colour = run.colour;
+        item.lineBreak = run.newLine;
+        items.push_back(std::move(item));
+    }
     {
         auto painter = window->Paint();
         painter->FillAll(kBlack);
-        int x = 0, y = 0, lineHeight = 0;
-        for (const auto& run : message.runs) {
-            if (run.newLine) {
-                x = 0;
-                y += lineHeight;
-                lineHeight = 0;
-            }
-            FontRequest request;
-            request.height = -std::clamp(run.height, 1, 1000);
-            Font font = Fonts::MakeFont(request);
-            if (!font.IsValid()) continue;
-            Rect box{x, y, std::max(0, frame.width - x), std::max(0, frame.height - y)};
-            Size used = painter->DrawText(font, run.text, box, Colour{run.colour});
-            x += used.width;
-            lineHeight = std::max(lineHeight, used.height);
-        }
+        DrawTextItems(painter.canvas(), {0, 0, frame.width, frame.height}, items);
     }
     window->Show(true);
     player.textMessage.window = std::move(window);

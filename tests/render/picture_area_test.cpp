@@ -5,85 +5,31 @@
 #include <limits>
 #include <thread>
 
-#include "app/MainWindow.h"
-#include "program/ProgramControl.h"
-#include "support/ImageFiles.h"
-#include "support/TestPlayer.h"
+#include "render/AreaHarness.h"
 
 namespace led {
 namespace {
 
 using test::Eventually;
 
-class PictureAreaTest : public ::testing::Test {
+class PictureAreaTest : public test::AreaHarness {
 protected:
-    explicit PictureAreaTest(double clockScale = 20.0) {
-        std::filesystem::create_directories(video);
-        std::filesystem::create_directories(dir.Path() / "nand" / "table");
-        player = test::MakeTestPlayer(dir.Path(), clockScale);
-        test::OpenMainWindow(*player, {200, 100});
-        loop = std::thread([this] {
-            player->queue.Run([this](const Message& m) { return MainWndProc(*player, m); });
-        });
-    }
-    ~PictureAreaTest() override {
-        if (layer == Layer::Osd)
-            StopOSDProgram(*player, 1);
-        else
-            StopProgram(*player, 1, false);
-        player->queue.Quit(0);
-        loop.join();
-    }
+    explicit PictureAreaTest(double clockScale = 20.0) : AreaHarness(clockScale) {}
 
-    void WriteBmp(const std::string& name, const Surface& picture, int bits = 24,
-                  std::vector<uint32_t> palette = {}) {
-        test::BmpLayout layout;
-        layout.bitsPerPixel = bits;
-        layout.palette = std::move(palette);
-        test::WriteBytes(video / name, test::MakeBmp(picture, layout));
-    }
-
-    static Surface Solid(int w, int h, uint32_t px) {
-        Surface s(w, h);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) s.SetPixel(x, y, px);
-        return s;
-    }
-
-    void Play(std::vector<std::pair<std::string, int>> items, Layer layer = Layer::Normal,
+    void Play(std::vector<std::pair<std::string, int>> items, Layer on = Layer::Normal,
               int exitEffect = 0, int remain = 1) {
-        auto p = std::make_shared<ProgramRecord>();
-        p->idText = "pic";
-        AreaRecord a;
-        a.type = area_type::kPicture;
-        a.left = area.x, a.top = area.y;
-        a.right = area.x + area.width - 1, a.bottom = area.y + area.height - 1;
-        a.backgroundColour = background;
+        AreaRecord a = MakeArea(area_type::kPicture);
         for (auto& [name, effect] : items) {
             AreaItem item;
-            item.path = "\\Storage Card\\video\\" + name;
+            item.path = BoardPath(name);
             item.effectIn = effect;
             item.effectOut = exitEffect;
             item.movespeedIn = 1;
             item.remain = remain;
             a.items.push_back(item);
         }
-        p->areas.push_back(a);
-        this->layer = layer;
-        StartProgram(*player, p, layer);
+        Start(std::move(a), on);
     }
-
-    uint32_t RasterPixel(int x, int y) {
-        return player->output.display->CaptureRaster().Pixel(x, y) & 0xffffff;
-    }
-
-    Rect area{10, 20, 64, 32};      // on the 200 x 100 raster
-    int32_t background = 0x000000;  // 0x00BBGGRR
-    test::TempDir dir;
-    std::filesystem::path video = dir.Path() / "Storage Card" / "video";
-    std::unique_ptr<Player> player;
-    Layer layer = Layer::Normal;
-    std::thread loop;
 };
 
 TEST_F(PictureAreaTest, ShowsEachPictureAndReportsTheFirstCycleOnce) {
