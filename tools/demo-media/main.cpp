@@ -3,6 +3,9 @@
 //   demo-photo.jpg  960 x 1080, a drawn landscape at dusk
 //   demo-logo.png   1920 x 1080, a logo card on a transparent ground
 //   demo-band.bmp   1920 x 64, 24-bit, a line of text for the OSD band
+//   demo-page-1..3.bmp  960 x 540, pages of the picture-text area
+//   demo-table.bmp  960 x 540, a timetable for the table area
+//   demo-anim-00..11.bmp  960 x 540, frames of the animate area
 //   demo-clip.webm  640 x 360, 5 s of colour bars scrolling sideways (VP8), made with
 //                   gst-launch-1.0 when it is installed; skipped otherwise
 // Everything is drawn or generated here, so the demo carries no binary media.
@@ -235,6 +238,76 @@ Surface BandPicture() {
     return s;
 }
 
+// demo-page-N.bmp: pages of a picture-text area, as the PC tool renders
+// text into page bitmaps; scrolled up one behind the other.
+Surface PagePicture(int index) {
+    const int w = 960, h = 540;
+    Surface s(w, h);
+    Canvas canvas(s);
+    canvas.FillAll(Colour::FromPixel(0x0c1830));
+    const Font title = MakeFace(48, 700), body = MakeFace(34, 400);
+    if (!title.IsValid() || !body.IsValid()) return s;
+    static const char* const pages[][4] = {
+        {"Picture-text area", "Pages rendered by the PC tool,", "shown one after another with",
+         "the item's entry effect."},
+        {"Continuous scroll", "Effect 5 pushes each page up",
+         "directly behind the one before:", "one long scroll of text."},
+        {"Next cycle", "The first page follows the last", "without a clear, so the scroll",
+         "never jumps."},
+    };
+    const auto& lines = pages[index % 3];
+    canvas.DrawText(title, lines[0], {40, 40, w - 80, 70}, Colour::FromRgb(0xff, 0xc8, 0x3c));
+    for (int i = 1; i < 4; ++i)
+        canvas.DrawText(body, lines[i], {40, 140 + (i - 1) * 60, w - 80, 56},
+                        Colour::FromRgb(0xf0, 0xf0, 0xf0));
+    return s;
+}
+
+// demo-table.bmp: a timetable as the tool renders a table area.
+Surface TablePicture() {
+    const int w = 960, h = 540, rowHeight = 76;
+    Surface s(w, h);
+    Canvas canvas(s);
+    canvas.FillAll(Colour::FromPixel(0x101010));
+    const Font head = MakeFace(34, 700), cell = MakeFace(32, 400);
+    static const char* const rows[][3] = {
+        {"Train", "Platform", "Departs"}, {"IC 204", "3", "09:12"},
+        {"RE 17", "1", "09:20"},          {"S 4", "5", "09:26"},
+        {"ICE 88", "2", "09:41"},         {"RB 31", "4", "09:55"}};
+    const int columns[] = {30, 380, 660};
+    for (int r = 0; r < 6; ++r) {
+        const int y = 40 + r * rowHeight;
+        if (r == 0) canvas.Fill({20, y, w - 40, rowHeight}, Colour::FromPixel(0x1a3a8a));
+        canvas.Fill({20, y + rowHeight - 2, w - 40, 2}, Colour::FromPixel(0x505050));
+        if (!head.IsValid() || !cell.IsValid()) continue;
+        for (int c = 0; c < 3; ++c)
+            canvas.DrawText(
+                r == 0 ? head : cell, rows[r][c], {columns[c], y + 16, 280, 50},
+                r == 0 ? Colour::FromRgb(255, 255, 255) : Colour::FromRgb(0xff, 0xc8, 0x3c));
+    }
+    return s;
+}
+
+// demo-anim-NN.bmp: frames of a ball going round a ring.
+Surface AnimationFrame(int index, int count) {
+    const int w = 960, h = 540;
+    Surface s(w, h);
+    Canvas canvas(s);
+    canvas.FillAll(Colour::FromPixel(0x000000));
+    const double angle = 2 * kPi * index / count;
+    const int cx = w / 2, cy = h / 2, radius = 180;
+    for (int i = 0; i < 36; ++i) {
+        const double a = 2 * kPi * i / 36;
+        canvas.FillEllipse(
+            {cx + int(radius * std::sin(a)) - 4, cy - int(radius * std::cos(a)) - 4, 8, 8},
+            Colour::FromPixel(0x404040));
+    }
+    const int bx = cx + int(radius * std::sin(angle)), by = cy - int(radius * std::cos(angle));
+    canvas.FillEllipse({bx - 40, by - 40, 80, 80},
+                       Colour::FromPixel(Mix(0x35a0e0, 0xffc83c, double(index) / count)));
+    return s;
+}
+
 // A single-quoted shell word.
 std::string ShellQuoted(const std::string& text) {
     std::string quoted = "'";
@@ -259,6 +332,24 @@ void MakeClip(const std::filesystem::path& path) {
     }
 }
 
+bool SavePages(const std::filesystem::path& dir) {
+    for (int i = 0; i < 3; ++i)
+        if (!Save(dir / ("demo-page-" + std::to_string(i + 1) + ".bmp"),
+                  EncodeBmp24(PagePicture(i))))
+            return false;
+    return true;
+}
+
+bool SaveAnimation(const std::filesystem::path& dir) {
+    constexpr int kFrames = 12;
+    for (int i = 0; i < kFrames; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "demo-anim-%02d.bmp", i);
+        if (!Save(dir / name, EncodeBmp24(AnimationFrame(i, kFrames)))) return false;
+    }
+    return true;
+}
+
 }  // namespace
 }  // namespace led
 
@@ -277,7 +368,9 @@ int main(int argc, char** argv) {
     const bool ok = Save(dir / "demo-red.bmp", RedPicture()) &&
                     Save(dir / "demo-photo.jpg", EncodeJpeg(PhotoPicture(), 90)) &&
                     Save(dir / "demo-logo.png", EncodePng(logo, alpha)) &&
-                    Save(dir / "demo-band.bmp", EncodeBmp24(BandPicture()));
+                    Save(dir / "demo-band.bmp", EncodeBmp24(BandPicture())) &&
+                    Save(dir / "demo-table.bmp", EncodeBmp24(TablePicture())) && SavePages(dir) &&
+                    SaveAnimation(dir);
     if (!ok) {
         std::fprintf(stderr, "demo-media: cannot write the pictures into %s\n", argv[1]);
         return 1;
