@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "net/UpdatePackage.h"
+
 namespace led {
 
 class DeviceFs;
@@ -32,24 +34,6 @@ void InstallPrograms(Player& player, TransferContext& transfer, bool quiet);
 // directory; `fontList` is the list that came with the complete command.
 void InstallFonts(Player& player, const TransferContext& transfer,
                   std::span<const uint8_t> fontList);
-
-// One entry of an update package: where its content lies in the file.
-struct UpdateEntry {
-    std::string name;  // reduced to a plain name
-    uint64_t offset = 0;
-    uint32_t size = 0;
-};
-struct UpdatePackage {
-    bool magicOk = false;
-    std::vector<UpdateEntry> entries;
-    std::vector<std::string> refused;  // names that were not plain, as sent
-    bool truncated = false;            // ended inside a head, or an entry beyond the end
-};
-// Reads the package's heads through `readAt` (bytes at an offset; fewer at the
-// end of the file). Entries are read until the file ends; an entry whose
-// content would end beyond `fileSize` ends the reading.
-using ReadAt = std::function<size_t(uint64_t offset, std::span<uint8_t> out)>;
-UpdatePackage ReadUpdatePackage(uint64_t fileSize, const ReadAt& readAt);
 
 // Unpacks the update package `name` of the update files' directory into that
 // directory and writes the list of its entries; the names unpacked.

@@ -64,8 +64,12 @@ std::optional<std::string> AnswerManifest(std::string_view xml, int64_t filelen,
     if (!file) return std::nullopt;
     SetText(doc, file, "filelen", std::to_string(filelen));
     SetText(doc, file, "ifok", std::to_string(ifok));
-    tinyxml2::XMLPrinter printer;
-    doc.Print(&printer);
+    // The declaration and the root only: anything the reader tolerated beside
+    // them would not read again on the tool's side.
+    tinyxml2::XMLPrinter printer(nullptr, true);
+    const auto* root = doc.FirstChildElement("root");
+    for (const auto* node = doc.FirstChild(); node; node = node->NextSibling())
+        if (node->ToDeclaration() || node == root) node->Accept(&printer);
     return std::string(printer.CStr(), size_t(printer.CStrSize() > 0 ? printer.CStrSize() - 1 : 0));
 }
 

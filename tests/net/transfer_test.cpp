@@ -94,6 +94,13 @@ TEST(ManifestTest, UnusableManifestsAreNotRead) {
     EXPECT_FALSE(ParseManifest(ManifestXml("a", "99999999999999999999999")));
     EXPECT_FALSE(ParseManifest(ManifestXml("a", "12abc")));
     EXPECT_FALSE(AnswerManifest("<root/>", 0, 1));
+    // Stray text after the root is tolerated on reading, but left out of the
+    // answer, which must read again.
+    auto answer = AnswerManifest(ManifestXml("a", "8") + "junk</filename>", 4, 1);
+    ASSERT_TRUE(answer);
+    auto again = ParseManifest(*answer);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->filelen, 4);
     // Only the first file counts.
     auto m = ParseManifest(
         "<root><files><file><filename>a</filename><filelen>1</filelen></file>"
@@ -109,6 +116,29 @@ TEST(ManifestTest, NamesAreReducedToTheirLastPlainComponent) {
                              std::string("C:x"), std::string("a\x01"), std::string(300, 'n')})
         EXPECT_FALSE(PlainFileName(name)) << name;
     EXPECT_TRUE(PlainFileName(std::string(259, 'n')));
+}
+
+// The fuzzers' seeds and the inputs they once failed on: every manifest that
+// reads answers with a document that reads again with the new length.
+TEST(ManifestTest, FuzzInputsAnswerWithADocumentThatReadsAgain) {
+    const auto fuzz = fs::path(LEDPLAYER_SOURCE_DIR) / "tests" / "fuzz";
+    int read = 0;
+    for (const char* dir : {"corpus/manifest", "regressions/manifest"}) {
+        if (!fs::is_directory(fuzz / dir)) continue;
+        for (const auto& entry : fs::directory_iterator(fuzz / dir)) {
+            const std::string text = ReadHost(entry.path());
+            auto m = ParseManifest(text);
+            if (!m) continue;
+            ++read;
+            auto answer = AnswerManifest(text, 7, 1);
+            ASSERT_TRUE(answer) << entry.path();
+            auto again = ParseManifest(*answer);
+            ASSERT_TRUE(again) << entry.path();
+            EXPECT_EQ(again->filelen, 7) << entry.path();
+            EXPECT_EQ(again->filename, m->filename) << entry.path();
+        }
+    }
+    EXPECT_GT(read, 3);
 }
 
 class TransferFsTest : public ::testing::Test {
