@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const UpdateEntry& e : package.entries) {
         if (e.offset < end || e.offset + e.size > size) std::abort();
         end = e.offset + e.size;
-        if (e.name.empty() || e.name == ".." ||
-            e.name.find_first_of("/\\:") != std::string::npos)
+        if (e.name.empty() || e.name == ".." || e.name.find_first_of("/\\:") != std::string::npos)
             std::abort();
     }
     return 0;
