@@ -13,6 +13,7 @@
 namespace led {
 
 class Player;
+struct TransferContext;
 
 enum class Transport { Tcp, Udp };
 
@@ -49,7 +50,8 @@ struct Request {
     std::span<const uint8_t> raw;      // the whole frame as received (the relay forwards it)
     Endpoint peer;
     ReplySink& replies;
-    SessionStream* stream = nullptr;  // TCP sessions only
+    SessionStream* stream = nullptr;      // TCP sessions only
+    TransferContext* transfer = nullptr;  // TCP sessions only: the session's file transfer
 
     // The reply kinds. Each records what was answered for the events log.
     void Ack();

@@ -11,6 +11,7 @@
 #include "net/ControlSession.h"
 #include "net/Dispatch.h"
 #include "net/Frame.h"
+#include "net/Install.h"
 #include "net/NetworkThreads.h"
 #include "net/SessionThreads.h"
 
@@ -73,6 +74,8 @@ void AcceptLoop(Player& player, const ListenPort& server) {
     spdlog::info("We are awaiting a connection on port {}.", port);
     player.events.Emit("listening", {{"transport", server.transport}, {"port", port}});
     AllowList allow = LoadAllowList(player);
+    // Before the sessions: it outlives every session that may start it.
+    MediaCleanup cleanup;
     SessionThreads sessions;
     int connections = 0;
     while (!player.ShuttingDown()) {
@@ -95,9 +98,8 @@ void AcceptLoop(Player& player, const ListenPort& server) {
         }
         spdlog::info("connection num =  {},socket =  {}", ++connections, socket.Fd());
         sessions.Start(
-            [&player, s = std::make_shared<Socket>(std::move(socket)), peer, mode = server.mode] {
-                RunControlSession(player, std::move(*s), peer, mode);
-            });
+            [&player, s = std::make_shared<Socket>(std::move(socket)), peer, mode = server.mode,
+             &cleanup] { RunControlSession(player, std::move(*s), peer, mode, &cleanup); });
         if (server.countsSessions) player.network.openSessions = running + 1;
     }
     sessions.JoinAll();

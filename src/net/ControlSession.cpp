@@ -9,6 +9,7 @@
 #include "net/Dispatch.h"
 #include "net/Frame.h"
 #include "net/Handlers.h"
+#include "net/Transfer.h"
 #include "program/PlaylistReader.h"
 
 namespace led {
@@ -27,12 +28,15 @@ bool StreamsBody(uint8_t code) { return code == 9 || code == 31 || code == 60; }
 
 class Session final : public ReplySink, public SessionStream, public Relay {
 public:
-    Session(Player& player, Socket socket, const Endpoint& peer, SessionMode mode)
+    Session(Player& player, Socket socket, const Endpoint& peer, SessionMode mode,
+            MediaCleanup* cleanup)
         : player_(player),
           socket_(std::move(socket)),
           peer_(peer),
           mode_(mode),
           assembler_(StreamsBody) {
+        transfer_.pcTool = mode == SessionMode::PcTool;
+        transfer_.cleanup = cleanup;
         std::string error;
         relay_ = UdpBind("127.0.0.1", 0, error);
         if (relay_.IsOpen()) player_.network.AddRelayPort(relay_.LocalPort());
@@ -111,6 +115,7 @@ private:
     void Handle(const FrameAssembler::Frame& frame) {
         Request request{player_,   Transport::Tcp, frame.code, frame.length, frame.payload,
                         frame.raw, peer_,          *this,      this};
+        request.transfer = &transfer_;
         if (mode_ == SessionMode::Text) {
             // The text port acts on text messages only.
             if (frame.code != kTextMessageCode) return;
@@ -132,6 +137,7 @@ private:
     Endpoint peer_;
     SessionMode mode_;
     FrameAssembler assembler_;
+    TransferContext transfer_;
     Socket relay_;
     int64_t lastRxTick_ = 0;
     const char* end_ = "";
@@ -159,8 +165,8 @@ void RestorePlaybackAfterUpload(Player& player) {
 
 }  // namespace
 
-const char* RunControlSession(Player& player, Socket socket, const Endpoint& peer,
-                              SessionMode mode) {
+const char* RunControlSession(Player& player, Socket socket, const Endpoint& peer, SessionMode mode,
+                              MediaCleanup* cleanup) {
     auto& net = player.network;
     if (mode == SessionMode::PcTool) net.pcConnected = true;
     if (mode == SessionMode::ServerLink) net.serverConnected = true;
@@ -168,7 +174,7 @@ const char* RunControlSession(Player& player, Socket socket, const Endpoint& pee
                        {{"transport", "tcp"}, {"peer", peer.ToString()}, {"mode", ModeName(mode)}});
     const char* reason = "error";
     {
-        Session session(player, std::move(socket), peer, mode);
+        Session session(player, std::move(socket), peer, mode, cleanup);
         reason = session.Run();
     }
     if (mode == SessionMode::PcTool) net.pcConnected = false;

@@ -9,6 +9,7 @@
 namespace led {
 
 class Player;
+class MediaCleanup;
 
 // PC tool: a connection accepted on the control port; server link: the
 // player's outgoing connection; text: a connection on the text port, which
@@ -17,7 +18,9 @@ enum class SessionMode { PcTool = 0, ServerLink = 1, Text = 2 };
 
 // Runs the session on `socket` until it ends; returns why ("peer closed",
 // "silence", "error", "shutdown").
-const char* RunControlSession(Player& player, Socket socket, const Endpoint& peer,
-                              SessionMode mode);
+// `cleanup` is the media clean-up the sessions of one listener share (none:
+// installs leave the media directory as it is).
+const char* RunControlSession(Player& player, Socket socket, const Endpoint& peer, SessionMode mode,
+                              MediaCleanup* cleanup = nullptr);
 
 }  // namespace led

@@ -12,6 +12,7 @@
 #include "net/CardMaintenance.h"
 #include "net/Frame.h"
 #include "net/Handlers.h"
+#include "net/Transfer.h"
 #include "program/ScreenPower.h"
 #include "screen/AuxBoard.h"
 #include "screen/Brightness.h"
@@ -249,7 +250,12 @@ void OnCardCommand(Request& r) {
             break;
         case 78:
             r.Ack();
-            if (r.transport == Transport::Tcp) FpgaUpdate(p);
+            if (r.transport == Transport::Tcp) {
+                FpgaUpdate(p);
+                // The session goes on with the directories it used before the
+                // firmware file.
+                if (r.transfer) RestoreTransferAfterFirmware(*r.transfer);
+            }
             break;
         case 79:
             if (CardPassThrough(p, r.payload)) r.Ack();

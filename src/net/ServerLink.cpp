@@ -8,6 +8,7 @@
 
 #include "core/Player.h"
 #include "net/ControlSession.h"
+#include "net/Install.h"
 #include "net/MobileRelink.h"
 #include "net/NetworkThreads.h"
 #include "net/SessionThreads.h"
@@ -48,6 +49,7 @@ void ServerLinkThread(Player& player) {
     const std::string host = WaitForHost(player);
     if (host.empty()) return;
     net.serverConnected = false;
+    MediaCleanup cleanup;  // outlives the session
     SessionThreads session;
     while (!player.ShuttingDown()) {
         if (!player.SleepOrStop(5000)) break;
@@ -77,11 +79,12 @@ void ServerLinkThread(Player& player) {
             LinkEvent(player, "connected", host, port);
             Endpoint peer{0, uint16_t(port)};
             if (auto ip = Endpoint::ParseAddress(host)) peer.ip = *ip;
-            session.Start([&player, s = std::make_shared<Socket>(std::move(socket)), peer, host] {
-                const char* why =
-                    RunControlSession(player, std::move(*s), peer, SessionMode::ServerLink);
-                LinkEvent(player, "down", host, peer.port, why);
-            });
+            session.Start(
+                [&player, s = std::make_shared<Socket>(std::move(socket)), peer, host, &cleanup] {
+                    const char* why = RunControlSession(player, std::move(*s), peer,
+                                                        SessionMode::ServerLink, &cleanup);
+                    LinkEvent(player, "down", host, peer.port, why);
+                });
             player.SleepOrStop(10);
         }
         player.SleepOrStop(1000);

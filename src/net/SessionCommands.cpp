@@ -1,5 +1,5 @@
 // Commands of the session itself: heartbeat, silence limit, screen size, and
-// the rows of the transfers, text messages, captures and test patterns, which
+// the rows of the text messages, captures and test patterns, which
 // answer what they can until those features are part of the build.
 
 #include <spdlog/spdlog.h>
@@ -44,33 +44,6 @@ void OnGetScreenSize(Request& r) {
     WriteLe32(&size[0], uint32_t(r.player.screen.screenWidth.load()));
     WriteLe32(&size[4], uint32_t(r.player.screen.screenHeight.load()));
     r.Data(size);
-}
-
-void OnTransferAnnounce(Request& r) { NotInThisBuild(r, "file transfers"); }
-
-// The file's bytes follow the head: they are read and dropped, so the stream
-// stays in step with the frames after them.
-void OnTransferData(Request& r) {
-    NotInThisBuild(r, "file transfers");
-    if (!r.stream) return;
-    std::array<uint8_t, kMaxPayload> sink;
-    uint64_t remaining = uint64_t(r.length) + 2;  // the file, then "#*"
-    while (remaining > 0) {
-        long got =
-            r.stream->ReadBody({sink.data(), size_t(std::min<uint64_t>(remaining, sink.size()))});
-        if (got < 0) return;
-        remaining -= uint64_t(got);
-    }
-}
-
-void OnTransferComplete(Request& r) {
-    r.Ack10();
-    NotInThisBuild(r, "file transfers");
-}
-
-void OnUnpackUpdate(Request& r) {
-    r.Ack();
-    NotInThisBuild(r, "update packages");
 }
 
 void OnInstallPointTestPicture(Request& r) {

@@ -1,0 +1,245 @@
+// File upload through a control session against a plain loopback copy
+// measured in the same run:
+// - BM_Upload200MB: a 200 MB program file announced and sent as one data
+//   frame; throughput in MB/s, the ratio to a bare socket-to-file copy of the
+//   same bytes (target: at least 0.8) and the process's RSS growth (target:
+//   under 4 MB: the file is streamed, never held whole).
+// - BM_Resume200MBAt150MB: the same file cut at 150 MB: the answer asks for
+//   the rest, and only 50 MB travel.
+
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <spdlog/spdlog.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/Player.h"
+#include "net/NetworkThreads.h"
+#include "platform/display/Backend.h"
+
+namespace {
+
+using namespace led;
+namespace fs = std::filesystem;
+using Steady = std::chrono::steady_clock;
+
+constexpr size_t kFileBytes = 200u << 20;
+constexpr size_t kChunk = 256 * 1024;
+
+long RssKb() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
+}
+
+struct RunningPlayer {
+    RunningPlayer() {
+        spdlog::set_level(spdlog::level::warn);
+        std::random_device random;
+        root = fs::temp_directory_path() / ("ledplayer-bench-upload-" + std::to_string(random()));
+        for (const char* d :
+             {"nand/table", "Storage Card/videotemp", "Storage Card/video", "Storage Card/xml"})
+            fs::create_directories(root / d);
+        Settings settings;
+        settings.root = root.string();
+        settings.listenAddress = "127.0.0.1";
+        settings.tcpPort = settings.udpPort = 0;
+        player = std::make_unique<Player>(settings, Clock(), MakeHeadlessBackend());
+        player->events.Open((root / "events.jsonl").string());
+        accept = std::thread([this] { TcpAcceptLoop(*player); });
+        for (int i = 0; i < 500 && port == 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::ifstream in(root / "events.jsonl");
+            std::string line;
+            while (std::getline(in, line))
+                if (auto at = line.find("\"port\":"); at != std::string::npos)
+                    port = std::atoi(line.c_str() + at + 7);
+        }
+    }
+    ~RunningPlayer() {
+        player->BeginShutdown();
+        accept.join();
+        player.reset();
+        fs::remove_all(root);
+    }
+    fs::path root;
+    std::unique_ptr<Player> player;
+    std::thread accept;
+    int port = 0;
+};
+
+int Connect(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(uint16_t(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool SendAll(int fd, const uint8_t* p, size_t n) {
+    while (n > 0) {
+        ssize_t s = send(fd, p, n, MSG_NOSIGNAL);
+        if (s <= 0) return false;
+        p += s;
+        n -= size_t(s);
+    }
+    return true;
+}
+
+std::vector<uint8_t> Frame(uint8_t code, const std::string& payload) {
+    std::vector<uint8_t> f = {'*', '#', code};
+    uint32_t n = uint32_t(payload.size());
+    for (int i = 0; i < 4; ++i) f.push_back(uint8_t(n >> (8 * i)));
+    f.insert(f.end(), payload.begin(), payload.end());
+    f.push_back('#');
+    f.push_back('*');
+    return f;
+}
+
+// Announces and returns the filelen the player asks from.
+long long Announce(int fd, size_t size, int overwrite) {
+    std::string xml = "<root><files><file><filename>big.bin</filename><filelen>" +
+                      std::to_string(size) + "</filelen><ifoverwrite>" + std::to_string(overwrite) +
+                      "</ifoverwrite></file></files></root>";
+    auto f = Frame(8, xml);
+    SendAll(fd, f.data(), f.size());
+    std::string reply;
+    char buffer[4096];
+    while (reply.find("</root>") == std::string::npos) {
+        ssize_t r = recv(fd, buffer, sizeof buffer, 0);
+        if (r <= 0) return -1;
+        reply.append(buffer, size_t(r));
+    }
+    std::smatch m;
+    return std::regex_search(reply, m, std::regex("<filelen>([0-9]+)</filelen>")) ? std::stoll(m[1])
+                                                                                  : -1;
+}
+
+// Sends content[from..] as one data frame; waits until the file holds it all.
+void SendData(int fd, const std::vector<uint8_t>& content, size_t from, const fs::path& file) {
+    uint32_t n = uint32_t(content.size() - from);
+    uint8_t head[7] = {
+        '*', '#', 9, uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
+    SendAll(fd, head, 7);
+    for (size_t at = from; at < content.size(); at += kChunk)
+        SendAll(fd, content.data() + at, std::min(kChunk, content.size() - at));
+    const uint8_t end[2] = {'#', '*'};
+    SendAll(fd, end, 2);
+    std::error_code ec;
+    while (fs::file_size(file, ec) != content.size() || ec)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+}
+
+// The baseline: a bare thread receives the same bytes and writes them to a file.
+double PlainCopySeconds(const std::vector<uint8_t>& content, const fs::path& file) {
+    int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(listener, 1);
+    socklen_t len = sizeof a;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+    std::thread sink([&] {
+        int fd = accept(listener, nullptr, nullptr);
+        FILE* out = fopen(file.c_str(), "wb");
+        uint8_t buffer[4096];
+        ssize_t r;
+        while ((r = recv(fd, buffer, sizeof buffer, 0)) > 0) fwrite(buffer, 1, size_t(r), out);
+        fclose(out);
+        close(fd);
+    });
+    auto start = Steady::now();
+    int fd = Connect(ntohs(a.sin_port));
+    for (size_t at = 0; at < content.size(); at += kChunk)
+        SendAll(fd, content.data() + at, std::min(kChunk, content.size() - at));
+    close(fd);
+    sink.join();
+    double seconds = std::chrono::duration<double>(Steady::now() - start).count();
+    close(listener);
+    fs::remove(file);
+    return seconds;
+}
+
+std::vector<uint8_t> Content() {
+    std::vector<uint8_t> content(kFileBytes);
+    std::mt19937 random(5);
+    for (size_t i = 0; i < content.size(); i += 4) {
+        uint32_t v = random();
+        std::memcpy(&content[i], &v, 4);
+    }
+    return content;
+}
+
+void BM_Upload200MB(benchmark::State& state) {
+    RunningPlayer p;
+    const auto content = Content();
+    const fs::path file = p.root / "Storage Card" / "videotemp" / "big.bin";
+    double player = 0, plain = 0;
+    long rssGrowth = 0;
+    for (auto _ : state) {
+        plain += PlainCopySeconds(content, p.root / "plain.bin");
+        long before = RssKb();
+        auto start = Steady::now();
+        int fd = Connect(p.port);
+        Announce(fd, content.size(), 1);
+        SendData(fd, content, 0, file);
+        player += std::chrono::duration<double>(Steady::now() - start).count();
+        rssGrowth = std::max(rssGrowth, RssKb() - before);
+        close(fd);
+        fs::remove(file);
+    }
+    const double mb = double(kFileBytes) / (1 << 20) * double(state.iterations());
+    state.counters["player_MBps"] = mb / player;
+    state.counters["plain_MBps"] = mb / plain;
+    state.counters["ratio"] = plain / player;
+    state.counters["rss_growth_MB"] = double(rssGrowth) / 1024;
+}
+BENCHMARK(BM_Upload200MB)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+void BM_Resume200MBAt150MB(benchmark::State& state) {
+    RunningPlayer p;
+    const auto content = Content();
+    const fs::path file = p.root / "Storage Card" / "videotemp" / "big.bin";
+    long long askedFrom = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(content.data()), 150 << 20);
+        }
+        state.ResumeTiming();
+        int fd = Connect(p.port);
+        askedFrom = Announce(fd, content.size(), 0);
+        SendData(fd, content, size_t(askedFrom), file);
+        close(fd);
+    }
+    state.counters["asked_from_MB"] = double(askedFrom) / (1 << 20);
+    state.counters["sent_MB"] = double(kFileBytes - size_t(askedFrom)) / (1 << 20);
+    std::ifstream in(file, std::ios::binary);
+    std::vector<uint8_t> back((std::istreambuf_iterator<char>(in)), {});
+    state.counters["byte_exact"] = back == content ? 1 : 0;
+}
+BENCHMARK(BM_Resume200MBAt150MB)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
