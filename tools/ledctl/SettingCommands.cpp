@@ -1,0 +1,5 @@
+#include "Cli.h"
+
+namespace ledctl {
+void AddSettingCommands(Commands&) {}
+}  // namespace ledctl

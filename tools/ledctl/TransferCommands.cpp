@@ -1,0 +1,5 @@
+#include "Cli.h"
+
+namespace ledctl {
+void AddTransferCommands(Commands&) {}
+}  // namespace ledctl
