@@ -1,5 +1,7 @@
-// discover, info and raw.
+// discover, info, clock, test-pattern, reboot and raw.
 
+#include <cstdio>
+#include <ctime>
 
 #include "Cli.h"
 #include "client/Device.h"
@@ -31,6 +33,34 @@ std::string Describe(const DeviceDescription& d) {
 uint32_t U32(const Bytes& p, size_t at) {
     return uint32_t(p[at]) | uint32_t(p[at + 1]) << 8 | uint32_t(p[at + 2]) << 16 |
            uint32_t(p[at + 3]) << 24;
+}
+
+// The clock payload: 32-bit year, then month, day, hour, minute, second.
+Bytes ClockPayload(const std::tm& t) {
+    uint32_t year = uint32_t(t.tm_year + 1900);
+    return {uint8_t(year),       uint8_t(year >> 8),    uint8_t(year >> 16),
+            uint8_t(year >> 24), uint8_t(t.tm_mon + 1), uint8_t(t.tm_mday),
+            uint8_t(t.tm_hour),  uint8_t(t.tm_min),     uint8_t(t.tm_sec)};
+}
+
+std::tm ParseTime(const std::string& text) {
+    std::tm t{};
+    int consumed = 0;
+    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%n", &t.tm_year, &t.tm_mon, &t.tm_mday,
+                    &t.tm_hour, &t.tm_min, &t.tm_sec, &consumed) != 6 ||
+        size_t(consumed) != text.size() || t.tm_year < 1970 || t.tm_year > 65535 || t.tm_mon < 1 ||
+        t.tm_mon > 12 || t.tm_mday < 1 || t.tm_mday > 31 || t.tm_hour > 23 || t.tm_min > 59 ||
+        t.tm_sec > 59 || t.tm_hour < 0 || t.tm_min < 0 || t.tm_sec < 0)
+        throw UsageError("time must read \"YYYY-MM-DD HH:MM:SS\", not \"" + text + "\"");
+    t.tm_year -= 1900;
+    t.tm_mon -= 1;
+    return t;
+}
+
+std::string TimeText(const std::tm& t) {
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &t);
+    return text;
 }
 
 void AddDiscover(Commands& c) {
@@ -106,6 +136,71 @@ void AddInfo(Commands& c) {
     });
 }
 
+void AddClock(Commands& c) {
+    auto* clock = c.app.add_subcommand("clock", "Sets the player's clock (over TCP).");
+    clock->require_subcommand(1);
+    auto* sync = clock->add_subcommand(
+        "sync",
+        "Sends this computer's local time (command 87). The player takes it only when its "
+        "clock-sync switch is on (net.clock-sync), but acknowledges it either way.");
+    c.On(sync, [&c] {
+        std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        c.target.Tcp().RequestAck(87, ClockPayload(local), "the clock sync (87)");
+        c.out.Result()["time"] = TimeText(local);
+        c.out.Line("clock synchronised to " + TimeText(local));
+    });
+    auto* set =
+        clock->add_subcommand("set", "Sets the clock to the given local time (command 24).");
+    auto when = std::make_shared<std::string>();
+    set->add_option("TIME", *when, "\"YYYY-MM-DD HH:MM:SS\"")->required();
+    c.On(set, [&c, when] {
+        std::tm t = ParseTime(*when);
+        c.target.Tcp().RequestAck(24, ClockPayload(t), "the clock setting (24)");
+        c.out.Result()["time"] = TimeText(t);
+        c.out.Line("clock set to " + TimeText(t));
+    });
+}
+
+void AddTestPattern(Commands& c) {
+    auto* sub = c.app.add_subcommand(
+        "test-pattern",
+        "Stops playback and shows a full-screen test pattern 0..7 (6: one colour, give "
+        "--colour), or \"stop\" to end it and resume playback.");
+    auto pattern = std::make_shared<std::string>();
+    auto colour = std::make_shared<std::string>("255,255,255");
+    sub->add_option("PATTERN", *pattern, "0..7 or stop")->required();
+    sub->add_option("--colour", *colour, "R,G,B of pattern 6")->capture_default_str();
+    c.On(sub, [&c, pattern, colour] {
+        if (*pattern == "stop") {
+            c.target.Tcp().RequestAck(63, {}, "the test pattern stop (63)");
+            c.out.Line("test pattern stopped");
+            return;
+        }
+        Bytes payload{ParseByte(*pattern, 0, 7, "the pattern")};
+        if (payload[0] == 6) {
+            int r = -1, g = -1, b = -1, used = 0;
+            if (std::sscanf(colour->c_str(), "%d,%d,%d%n", &r, &g, &b, &used) != 3 ||
+                size_t(used) != colour->size() || r < 0 || g < 0 || b < 0 || r > 255 || g > 255 ||
+                b > 255)
+                throw UsageError("--colour must read R,G,B with values 0..255");
+            payload.insert(payload.end(), {uint8_t(r), uint8_t(g), uint8_t(b)});
+        }
+        c.target.Tcp().RequestAck(62, payload, "the test pattern (62)");
+        c.out.Result()["pattern"] = payload[0];
+        c.out.Line("test pattern " + *pattern + " on");
+    });
+}
+
+void AddReboot(Commands& c) {
+    auto* sub = c.app.add_subcommand("reboot", "Restarts the player's board (command 101).");
+    c.On(sub, [&c] {
+        c.target.Tcp().RequestAck(101, {}, "the restart (101)");
+        c.out.Line("restart requested");
+    });
+}
+
 void AddRaw(Commands& c) {
     auto* sub = c.app.add_subcommand(
         "raw",
@@ -159,6 +254,9 @@ void AddRaw(Commands& c) {
 void AddDeviceCommands(Commands& c) {
     AddDiscover(c);
     AddInfo(c);
+    AddClock(c);
+    AddTestPattern(c);
+    AddReboot(c);
     AddRaw(c);
 }
 
