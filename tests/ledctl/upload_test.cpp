@@ -52,6 +52,14 @@ public:
         std::lock_guard lock(mutex_);
         return files_[name];
     }
+    std::string LastManifest() {
+        std::lock_guard lock(mutex_);
+        return lastManifest_;
+    }
+    std::string Completion() {
+        std::lock_guard lock(mutex_);
+        return completion_;
+    }
     int Connections() const { return connections_; }
     int Completes() const { return completes_; }
     size_t DataBytes() const { return dataBytes_; }
@@ -97,7 +105,7 @@ private:
             uint8_t head[7];
             if (!ReadExactly(fd, head, 7)) return;
             uint32_t length = head[3] | head[4] << 8 | head[5] << 16 | uint32_t(head[6]) << 24;
-            if (head[2] == 9) {
+            if (head[2] == 9 || head[2] == 60) {
                 for (uint32_t i = 0; i < length; ++i) {
                     char b;
                     if (!ReadExactly(fd, &b, 1)) return;
@@ -113,19 +121,22 @@ private:
             std::string payload(length, '\0');
             char end[2];
             if (!ReadExactly(fd, payload.data(), length) || !ReadExactly(fd, end, 2)) return;
-            if (head[2] == 8) {
+            if (head[2] == 8 || head[2] == 59) {
                 if (!answer_) continue;
                 current = Field(payload, "filename");
+                lastManifest_ = payload;
                 std::lock_guard lock(mutex_);
                 if (current == "playlist.xml" || Field(payload, "ifoverwrite") != "0")
                     files_[current].clear();
                 std::string reply = std::regex_replace(
                     payload, std::regex("<filelen>[0-9]*</filelen>"),
                     "<filelen>" + std::to_string(files_[current].size()) + "</filelen>");
-                Send(fd, Frame(8, reply));
-            } else if (head[2] == 13) {
+                Send(fd, Frame(head[2], reply));
+            } else if (head[2] == 13 || head[2] == 61) {
                 ++completes_;
-                Send(fd, Frame(13, "") + std::string(1, '\0'));
+                std::lock_guard lock(mutex_);
+                completion_ = payload;
+                Send(fd, Frame(head[2], "") + std::string(1, '\0'));
             }
         }
     }
@@ -137,6 +148,7 @@ private:
     std::thread thread_;
     std::mutex mutex_;
     std::map<std::string, std::string> files_;
+    std::string lastManifest_, completion_;
     std::atomic<int> connections_{0}, completes_{0};
     std::atomic<size_t> dataBytes_{0};
 };
@@ -198,6 +210,21 @@ TEST_F(LedctlUpload, SendsOnlyWhatThePlayerLacks) {
     EXPECT_TRUE(results[0].skipped);
     EXPECT_EQ(player.DataBytes() - before, 11u);
     EXPECT_EQ(player.Completes(), 2);
+}
+
+TEST_F(LedctlUpload, FontsTravelTypedWithTheirFontList) {
+    StandInPlayer player(0);
+    std::ofstream(dir_ / "Sans & Co.ttf", std::ios::binary) << "FONTDATA";
+    std::string list = FontList({{"Sans & Co.ttf", "Sans \"Co\""}});
+    Uploader uploader(Options(player.Port()));
+    uploader.Send({dir_ / "Sans & Co.ttf"}, TypedFiles(2), 61, Bytes(list.begin(), list.end()));
+
+    EXPECT_EQ(player.Received("Sans &amp; Co.ttf"), "FONTDATA");  // the stand-in does not unescape
+    EXPECT_NE(player.LastManifest().find("<file type=\"2\">"), std::string::npos);
+    EXPECT_EQ(player.Completes(), 1);
+    EXPECT_EQ(player.Completion(),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root><font file=\"Sans &amp; Co.ttf\">"
+              "<name fontname=\"Sans &quot;Co&quot;\"/></font></root>\n");
 }
 
 TEST_F(LedctlUpload, GivesUpWhenThePlayerDoesNotAnswerOrKeepsDropping) {

@@ -167,7 +167,9 @@ TEST_F(LedctlTest, MessageIsShownAndLogged) {
 TEST_F(LedctlTest, FailuresAndBadCommandLinesHaveTheirExitStatus) {
     Start();
     EXPECT_EQ(Ledctl({"no-such-command"}).status, 2);
-    EXPECT_EQ(Ledctl({"raw", "300"}).status, 2);
+    ToolRun badCode = Ledctl({"raw", "300"});
+    EXPECT_EQ(badCode.status, 2);
+    EXPECT_EQ(badCode.out["ok"], false);  // scripts get their JSON for usage errors too
     EXPECT_EQ(Ledctl({"clock", "set", "2026-13-01 00:00:00"}).status, 2);
 
     // A heartbeat is answered; code 93 has no reply.

@@ -116,19 +116,6 @@ void AddUpload(Commands& c) {
     });
 }
 
-std::string Attribute(const std::string& text) {
-    std::string out;
-    for (char ch : text) {
-        switch (ch) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += ch;
-        }
-    }
-    return out;
-}
-
 void AddFont(Commands& c) {
     auto* font = c.app.add_subcommand("font", "Installs fonts on the player.");
     font->require_subcommand(1);
@@ -144,18 +131,17 @@ void AddFont(Commands& c) {
         if (!names->empty() && names->size() != paths->size())
             throw UsageError("give one --name per font file");
         std::vector<fs::path> files;
-        std::string list = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>";
+        std::vector<FontEntry> entries;
         for (size_t i = 0; i < paths->size(); ++i) {
             fs::path p = (*paths)[i];
             if (!fs::is_regular_file(p)) throw UsageError(p.string() + " is not a file");
             if (p.filename().string().size() > 259)
                 throw UsageError(p.string() + ": name too long");
-            std::string face = names->empty() ? p.stem().string() : (*names)[i];
-            list += "<font file=\"" + Attribute(p.filename().string()) + "\"><name fontname=\"" +
-                    Attribute(face) + "\"/></font>";
+            entries.push_back(
+                {p.filename().string(), names->empty() ? p.stem().string() : (*names)[i]});
             files.push_back(p);
         }
-        list += "</root>\n";
+        std::string list = FontList(entries);
         if (list.size() > kMaxCommandPayload) throw UsageError("too many fonts for one font list");
         ProgressBar bar(Terminal(c));
         Uploader uploader(Options(c, bar));

@@ -70,7 +70,10 @@ int Run(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e) == 0 ? 0 : 2;
+        int status = app.exit(e) == 0 ? 0 : 2;
+        if (status != 0 && target.json)
+            std::cout << nlohmann::json{{"ok", false}, {"error", e.what()}}.dump() << std::endl;
+        return status;
     }
 
     // The deepest subcommand given is the one to run.

@@ -87,6 +87,14 @@ std::string BuildManifest(const Manifest& m) {
            "</ifoverwrite><ifok>1</ifok></file></files></root>\n";
 }
 
+std::string FontList(const std::vector<FontEntry>& fonts) {
+    std::string list = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>";
+    for (const auto& f : fonts)
+        list += "<font file=\"" + Escape(f.file) + "\"><name fontname=\"" + Escape(f.face) +
+                "\"/></font>";
+    return list + "</root>\n";
+}
+
 std::optional<ManifestAnswer> ParseManifestAnswer(const std::string& xml) {
     // The `file` element, not `files` or `filename`.
     size_t start = xml.find("<file");

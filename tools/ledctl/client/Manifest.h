@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ledctl {
 
@@ -16,6 +17,12 @@ struct Manifest {
 };
 
 std::string BuildManifest(const Manifest& m);
+
+// The font list that completes a font upload: each file under its face name.
+struct FontEntry {
+    std::string file, face;
+};
+std::string FontList(const std::vector<FontEntry>& fonts);
 
 // The fields the player writes back. Nothing when the text has no `file`
 // element or its `filelen` or `ifok` cannot be read.

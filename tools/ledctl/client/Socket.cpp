@@ -104,7 +104,10 @@ size_t ReceiveSome(const Socket& socket, uint8_t* out, size_t size, Millis timeo
     for (;;) {
         ssize_t n = ::recv(socket.Fd(), out, size, 0);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) return 0;
+        if (n < 0 && errno == EAGAIN) {
+            if (!socket.WaitReadable(timeout)) return 0;
+            continue;
+        }
         if (n == 0)
             throw ClientError(ErrorKind::ConnectionLost, "the player closed the connection");
         if (n < 0)
