@@ -189,14 +189,15 @@ void AddBrightness(Commands& c) {
 
     auto* schedule = b->add_subcommand(
         "schedule",
-        "Shows the brightness time table, or with SPEC replaces it (command 22): "
+        "Shows the brightness time table, or with WINDOWS replaces it (command 22): "
         "\"08:00-18:00=200,18:00-08:00=40\" (at most 40 windows; \"none\" empties it). It "
         "applies while the brightness type is time table.");
-    auto spec = std::make_shared<std::string>();
-    auto given = schedule->add_option("SPEC", *spec, "Windows HH:MM-HH:MM=LEVEL, comma-separated");
-    c.On(schedule, [&c, spec, given] {
+    auto windowsText = std::make_shared<std::string>();
+    auto given =
+        schedule->add_option("WINDOWS", *windowsText, "Windows HH:MM-HH:MM=LEVEL, comma-separated");
+    c.On(schedule, [&c, windowsText, given] {
         if (given->count() > 0) {
-            auto windows = Parsed([&] { return ParseLevelWindows(*spec, 255, 40); });
+            auto windows = Parsed([&] { return ParseLevelWindows(*windowsText, 255, 40); });
             WriteAndConfirm(c, FindFile("brightness-schedule", true), EncodeLevelWindows(windows));
             c.out.Line("brightness schedule written (" + std::to_string(windows.size()) +
                        " windows)");
@@ -288,13 +289,13 @@ void AddVolume(Commands& c) {
     });
     auto* schedule = v->add_subcommand(
         "schedule",
-        "Shows the volume schedule, or with SPEC replaces it (command 57): up to 3 windows "
+        "Shows the volume schedule, or with WINDOWS replaces it (command 57): up to 3 windows "
         "\"08:00-18:00=80\" with volumes 0..100; \"none\" empties it.");
-    auto spec = std::make_shared<std::string>();
-    auto given = schedule->add_option("SPEC", *spec, "Windows HH:MM-HH:MM=PERCENT");
-    c.On(schedule, [&c, spec, given] {
+    auto windowsText = std::make_shared<std::string>();
+    auto given = schedule->add_option("WINDOWS", *windowsText, "Windows HH:MM-HH:MM=PERCENT");
+    c.On(schedule, [&c, windowsText, given] {
         if (given->count() > 0) {
-            auto windows = Parsed([&] { return ParseLevelWindows(*spec, 100, 3); });
+            auto windows = Parsed([&] { return ParseLevelWindows(*windowsText, 100, 3); });
             // The file always holds three records; unused ones hold no time.
             Bytes records = EncodeLevelWindows(windows);
             records.resize(15, 0);
@@ -328,14 +329,14 @@ void AddRelay(Commands& c) {
     });
     auto* schedule = r->add_subcommand(
         "schedule",
-        "Shows the relay schedule, or with SPEC replaces it (command 53): "
+        "Shows the relay schedule, or with WINDOWS replaces it (command 53): "
         "\"1@08:00:00-18:00:00,2@20:00:00-06:00:00\" (relays 1..4, at most 20 windows; "
         "\"none\" empties it).");
-    auto spec = std::make_shared<std::string>();
-    auto given = schedule->add_option("SPEC", *spec, "Windows RELAY@HH:MM:SS-HH:MM:SS");
-    c.On(schedule, [&c, spec, given] {
+    auto windowsText = std::make_shared<std::string>();
+    auto given = schedule->add_option("WINDOWS", *windowsText, "Windows RELAY@HH:MM:SS-HH:MM:SS");
+    c.On(schedule, [&c, windowsText, given] {
         if (given->count() > 0) {
-            auto windows = Parsed([&] { return ParseRelayWindows(*spec); });
+            auto windows = Parsed([&] { return ParseRelayWindows(*windowsText); });
             WriteAndConfirm(c, FindFile("relay-schedule", true), EncodeRelayWindows(windows));
             c.out.Line("relay schedule written");
         }

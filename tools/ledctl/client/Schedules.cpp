@@ -17,7 +17,7 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     }
 }
 
-bool Empty(const std::string& spec) { return spec.empty() || spec == "none"; }
+bool Empty(const std::string& windowsText) { return windowsText.empty() || windowsText == "none"; }
 
 // "HH:MM" (or "HH:MM:SS" with seconds) into fields; false when malformed.
 bool ReadTime(const std::string& text, int* fields, bool seconds) {
@@ -55,11 +55,11 @@ std::string Clock(int h, int m) {
 
 }  // namespace
 
-std::vector<LevelWindow> ParseLevelWindows(const std::string& spec, int maxLevel,
+std::vector<LevelWindow> ParseLevelWindows(const std::string& windowsText, int maxLevel,
                                            size_t maxWindows) {
     std::vector<LevelWindow> windows;
-    if (Empty(spec)) return windows;
-    for (const auto& part : Split(spec, ',')) {
+    if (Empty(windowsText)) return windows;
+    for (const auto& part : Split(windowsText, ',')) {
         auto equals = part.find('=');
         if (equals == std::string::npos)
             throw std::invalid_argument("\"" + part + "\" lacks \"=LEVEL\"");
@@ -97,10 +97,10 @@ std::string FormatLevelWindow(const LevelWindow& w) {
            std::to_string(w.level);
 }
 
-std::vector<RelayWindow> ParseRelayWindows(const std::string& spec) {
+std::vector<RelayWindow> ParseRelayWindows(const std::string& windowsText) {
     std::vector<RelayWindow> windows;
-    if (Empty(spec)) return windows;
-    for (const auto& part : Split(spec, ',')) {
+    if (Empty(windowsText)) return windows;
+    for (const auto& part : Split(windowsText, ',')) {
         auto at = part.find('@');
         if (at == std::string::npos)
             throw std::invalid_argument("\"" + part + "\" is not RELAY@HH:MM:SS-HH:MM:SS");
@@ -143,9 +143,9 @@ std::string FormatRelayWindow(const RelayWindow& w) {
     return text;
 }
 
-Bytes ParseRelayStates(const std::string& spec) {
+Bytes ParseRelayStates(const std::string& windowsText) {
     Bytes out;
-    for (const auto& part : Split(spec, ',')) {
+    for (const auto& part : Split(windowsText, ',')) {
         auto equals = part.find('=');
         std::string state = equals == std::string::npos ? "" : part.substr(equals + 1);
         if (state != "on" && state != "off")

@@ -17,7 +17,7 @@ namespace ledctl {
 struct LevelWindow {
     int beginHour = 0, beginMinute = 0, endHour = 0, endMinute = 0, level = 0;
 };
-std::vector<LevelWindow> ParseLevelWindows(const std::string& spec, int maxLevel,
+std::vector<LevelWindow> ParseLevelWindows(const std::string& windowsText, int maxLevel,
                                            size_t maxWindows);
 Bytes EncodeLevelWindows(const std::vector<LevelWindow>& windows);
 // Whole records only; a record whose begin equals its end holds no time
@@ -30,12 +30,12 @@ struct RelayWindow {
     int relay = 1;
     int begin[3] = {0, 0, 0}, end[3] = {0, 0, 0};
 };
-std::vector<RelayWindow> ParseRelayWindows(const std::string& spec);
+std::vector<RelayWindow> ParseRelayWindows(const std::string& windowsText);
 Bytes EncodeRelayWindows(const std::vector<RelayWindow>& windows);
 std::vector<RelayWindow> DecodeRelayWindows(ByteView bytes);
 std::string FormatRelayWindow(const RelayWindow& w);
 
 // Relay switch records of 2 bytes: relay index 0..3, state 0/1.
-Bytes ParseRelayStates(const std::string& spec);
+Bytes ParseRelayStates(const std::string& windowsText);
 
 }  // namespace ledctl
