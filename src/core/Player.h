@@ -25,6 +25,7 @@
 #include "core/SensorReadings.h"
 #include "core/StoragePaths.h"
 #include "core/TestLog.h"
+#include "core/TransferStatus.h"
 #include "core/VideoState.h"
 #include "platform/clock/Clock.h"
 #include "platform/config/Settings.h"
@@ -222,6 +223,9 @@ public:
         std::mutex mutex;
         std::unique_ptr<Window> window;
     } textMessage;
+
+    // The upload's status icons and "overtime" text.
+    TransferStatus transferStatus;
 
     // The file copy's progress counters: the copying thread writes them, the
     // main window draws the bar from them (message 1026).

@@ -39,6 +39,9 @@ public:
     // 0 when nothing came within the receive time-out, -1 when the session
     // ended (peer closed, error, silence).
     virtual long ReadBody(std::span<uint8_t> out) = 0;
+    // Why the session ended ("peer closed", "error", "silence", "shutdown");
+    // empty while it runs.
+    virtual const char* EndReason() const { return ""; }
 };
 
 struct Request {

@@ -71,6 +71,8 @@ public:
         return Receive(out);
     }
 
+    const char* EndReason() const override { return end_; }
+
     // Relay
     void Forward(std::span<const uint8_t> frame) override {
         int port = player_.network.udpPort.load();

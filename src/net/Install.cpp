@@ -54,6 +54,14 @@ void ResetProgramMarkers(Player& player) {
     }
 }
 
+// The finished icon for a second, then the status corner is cleared.
+void ShowFinished(Player& player) {
+    player.transferStatus.ShowIcons(player.output.display.get(), player.settings.statusIcons == 1,
+                                    {kIconFinished});
+    player.SleepOrStop(1000);
+    player.transferStatus.Clear();
+}
+
 void ReleaseUploadHold(Player& player) {
     player.playback.hold.suspend[0] = 0;
     player.playback.hold.suspend[1] = 0;
@@ -164,6 +172,7 @@ void InstallPrograms(Player& player, TransferContext& transfer, bool quiet) {
             spdlog::info("install: no media clean-up for this session");
     }
     transfer.failedFiles.clear();
+    ShowFinished(player);
     ReleaseUploadHold(player);
     player.SleepOrStop(50);
 }
@@ -184,7 +193,7 @@ void InstallFonts(Player& player, const TransferContext& transfer,
         unmoved = MoveReceivedFiles(fs, kFontReceiving, kFonts);
     }
     ReadPlaylist(player, player.Storage()->paths.playlist);
-    player.SleepOrStop(1000);
+    ShowFinished(player);
     player.SleepOrStop(500);
     fs.Remove(kMovedFontList);
     player.events.Emit("install", {{"verdict", unmoved.empty() ? "installed" : "failed"},

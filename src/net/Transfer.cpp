@@ -85,7 +85,8 @@ bool DrainBody(SessionStream& stream, uint64_t count) {
 }
 
 ReceiveResult ReceiveFileData(const DeviceFs& fs, const std::string& boardPath, bool truncate,
-                              uint64_t length, SessionStream& stream, std::span<uint8_t> block) {
+                              uint64_t length, SessionStream& stream, std::span<uint8_t> block,
+                              const std::function<void()>& onPieces, int piecesPerTick) {
     ReceiveResult out;
     File file;
     if (auto host = fs.Resolve(boardPath)) {
@@ -98,6 +99,7 @@ ReceiveResult ReceiveFileData(const DeviceFs& fs, const std::string& boardPath, 
         return out;
     }
     std::array<uint8_t, kPiece> piece;
+    int pieces = 0;
     size_t gathered = 0;  // bytes waiting in `block`
     bool failed = false;
     auto write = [&](const uint8_t* data, size_t n) {
@@ -120,6 +122,7 @@ ReceiveResult ReceiveFileData(const DeviceFs& fs, const std::string& boardPath, 
             return out;
         }
         remaining -= uint64_t(got);
+        if (got > 0 && onPieces && ++pieces % std::max(piecesPerTick, 1) == 0) onPieces();
         if (block.empty()) {
             write(piece.data(), size_t(got));
             continue;

@@ -4,6 +4,7 @@
 // frame's body into the receiving directory. One TransferContext per session.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -77,8 +78,10 @@ struct ReceiveResult {
 // buffer, bytes are collected and written a block at a time; without, each
 // receive is written as it comes. A file that cannot be opened or written is
 // drained, so the session stays in step with the frames that follow.
+// `onPieces` runs every `piecesPerTick` receives (the on-screen spinner).
 ReceiveResult ReceiveFileData(const DeviceFs& fs, const std::string& boardPath, bool truncate,
-                              uint64_t length, SessionStream& stream, std::span<uint8_t> block);
+                              uint64_t length, SessionStream& stream, std::span<uint8_t> block,
+                              const std::function<void()>& onPieces = {}, int piecesPerTick = 200);
 
 // Reads and drops `count` bytes of a streamed body; false when the session ended.
 bool DrainBody(SessionStream& stream, uint64_t count);

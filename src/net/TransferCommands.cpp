@@ -4,6 +4,7 @@
 #include <spdlog/spdlog.h>
 
 #include <string>
+#include <string_view>
 
 #include "core/Player.h"
 #include "net/Frame.h"
@@ -106,6 +107,9 @@ void OnTransferAnnounce(Request& r) {
         player.network.uploadInProgress = true;
         player.playback.hold.suspend[0] = 1;
         player.playback.hold.suspend[1] = 1;
+        player.transferStatus.ShowIcons(player.output.display.get(),
+                                        player.settings.statusIcons == 1,
+                                        {kIconSpinner0, kIconReceiving});
     }
 }
 
@@ -132,7 +136,13 @@ void OnTransferData(Request& r) {
         block = t->block;
     }
     const std::string path = JoinBoardPath(t->dirs.receiving, t->name);
-    ReceiveResult got = ReceiveFileData(r.player.fs, path, truncate, length, *r.stream, block);
+    Player& player = r.player;
+    const bool icons = player.settings.statusIcons == 1 && !t->updateFile;
+    auto spin = [&player, icons] {
+        player.transferStatus.Spin(player.output.display.get(), icons);
+    };
+    ReceiveResult got = ReceiveFileData(player.fs, path, truncate, length, *r.stream, block, spin,
+                                        r.code == kTypedData ? 100 : 200);
     const char* verdict = "complete";
     switch (got.result) {
         case Received::Complete: break;
@@ -151,6 +161,17 @@ void OnTransferData(Request& r) {
                                     {"bytes", got.written},
                                     {"resumedFrom", got.resumedFrom},
                                     {"verdict", verdict}});
+    if (got.result == Received::SessionEnded && got.written != length) {
+        // The tool is gone in the middle of a file: say so on the screen
+        // for 2 s ("overtime" when it fell silent).
+        Display* display = player.output.display.get();
+        if (std::string_view(r.stream->EndReason()) == "silence")
+            player.transferStatus.ShowText(display, icons, "overtime");
+        else
+            player.transferStatus.ShowIcons(display, icons, {kIconFailed});
+        player.SleepOrStop(2000);
+        player.transferStatus.Clear();
+    }
 }
 
 void OnTransferComplete(Request& r) {
