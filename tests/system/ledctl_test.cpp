@@ -164,6 +164,26 @@ TEST_F(LedctlTest, MessageIsShownAndLogged) {
               2);
 }
 
+TEST_F(LedctlTest, UploadInstallsAProgramDirectoryThatThenPlays) {
+    Start();
+    ASSERT_TRUE(player_->WaitForEvent("program-start", {{"id", "1"}})) << player_->Output();
+    const std::filesystem::path program = dir_.Path() / "program";
+    WriteHostFile(program / "playlist.xml", PlaylistXml({{.id = "2", .areas = {AreaXml(4, 1)}}}));
+    WriteHostFile(program / "p0.bmp", std::string(70000, 'x'));
+
+    ToolRun upload = Ledctl({"upload", program.string()});
+    ASSERT_EQ(upload.status, 0) << upload.error;
+    EXPECT_TRUE(player_->WaitForEvent("install", {{"verdict", "installed"}})) << player_->Output();
+    EXPECT_TRUE(player_->WaitForEvent("program-start", {{"id", "2"}})) << player_->Output();
+    const auto media = dir_.Path() / "root" / "Storage Card" / "video" / "p0.bmp";
+    EXPECT_EQ(std::filesystem::file_size(media), 70000u);
+
+    // Again: the media are there already and only the playlist travels.
+    ToolRun again = Ledctl({"upload", program.string()});
+    ASSERT_EQ(again.status, 0) << again.error;
+    EXPECT_EQ(std::filesystem::file_size(media), 70000u);
+}
+
 TEST_F(LedctlTest, FailuresAndBadCommandLinesHaveTheirExitStatus) {
     Start();
     EXPECT_EQ(Ledctl({"no-such-command"}).status, 2);
