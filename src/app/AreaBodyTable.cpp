@@ -1,5 +1,6 @@
 #include "app/AreaBodyTable.h"
 
+#include "clock/ClockAreas.h"
 #include "core/AreaBodies.h"
 #include "render/PictureArea.h"
 #include "video/VideoArea.h"
@@ -21,12 +22,12 @@ constexpr AreaBodyRegistry::Row kRows[] = {
     {area_type::kVideo, "video", RunVideoArea, nullptr},
     {area_type::kPictureText, "picture-text", nullptr, nullptr},
     {area_type::kAnimate, "animate", nullptr, nullptr},
-    {area_type::kDigitalClock, "digital clock", nullptr, nullptr},
+    {area_type::kDigitalClock, "digital clock", RunDigitalClockArea, RunDigitalClockArea},
     {area_type::kTemperature, "temperature", nullptr, nullptr},
     {area_type::kHumidity, "humidity", nullptr, nullptr},
     {area_type::kNoise, "noise", nullptr, nullptr},
-    {area_type::kCountdown, "countdown", nullptr, nullptr},
-    {area_type::kSimulationClock, "simulation clock", nullptr, nullptr},
+    {area_type::kCountdown, "countdown", RunCountdownArea, RunCountdownArea},
+    {area_type::kSimulationClock, "simulation clock", RunAnalogClockArea, RunAnalogClockArea},
     {area_type::kTable, "table", nullptr, nullptr},
 };
 
