@@ -1,5 +1,6 @@
 #include "app/AreaBodyTable.h"
 
+#include "clock/ClockAreas.h"
 #include "core/AreaBodies.h"
 #include "render/AnimateArea.h"
 #include "render/PagedArea.h"
@@ -24,12 +25,12 @@ constexpr AreaBodyRegistry::Row kRows[] = {
     {area_type::kVideo, "video", RunVideoArea, nullptr},
     {area_type::kPictureText, "picture-text", RunPictureTextArea, RunPictureTextArea},
     {area_type::kAnimate, "animate", RunAnimateArea, nullptr},
-    {area_type::kDigitalClock, "digital clock", nullptr, nullptr},
+    {area_type::kDigitalClock, "digital clock", RunDigitalClockArea, RunDigitalClockArea},
     {area_type::kTemperature, "temperature", nullptr, nullptr},
     {area_type::kHumidity, "humidity", nullptr, nullptr},
     {area_type::kNoise, "noise", nullptr, nullptr},
-    {area_type::kCountdown, "countdown", nullptr, nullptr},
-    {area_type::kSimulationClock, "simulation clock", nullptr, nullptr},
+    {area_type::kCountdown, "countdown", RunCountdownArea, RunCountdownArea},
+    {area_type::kSimulationClock, "simulation clock", RunAnalogClockArea, RunAnalogClockArea},
     {area_type::kTable, "table", RunTableArea, RunTableArea},
 };
 

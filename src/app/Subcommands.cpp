@@ -8,6 +8,7 @@
 #include "app/EffectSheet.h"
 #include "app/PlaylistReport.h"
 #include "app/ScheduleReport.h"
+#include "app/TokenTools.h"
 
 namespace led {
 namespace {
@@ -94,6 +95,43 @@ int RunInspectSchedules(const CLI::App& sub, const Settings& settings) {
     return InspectSchedules(o, std::cout, std::cerr);
 }
 
+void DeclareExpandTokens(CLI::App& sub) {
+    sub.add_option("--area", "Area type: 13 clock, 17 countdown (14-16 sensors)")
+        ->check(CLI::TypeValidator<int>());
+    sub.add_option("--format", "Template text holding the tokens")->required();
+    sub.add_option("--at", "\"YYYY-MM-DD HH:MM:SS\", or - for one such time per line on stdin");
+    sub.add_option("--differ", "Time difference TYPE,D,H,M,S (type 0 subtracts)");
+    sub.add_option("--weeknames", "Seven weekday names for %E, Sunday first, comma-separated");
+    sub.add_option("--arrival", "Countdown arrival Y,MO,D,H,MI,S");
+    sub.add_option("--value", "Sensor value");
+    sub.add_option("--valid", "Sensor value valid: 0 or 1");
+    sub.add_option("--error", "Sensor correction");
+    sub.add_option("--precision", "Sensor decimals");
+}
+
+int RunExpandTokens(const CLI::App& sub, const Settings& settings) {
+    spdlog::set_default_logger(spdlog::stderr_color_mt("expand-tokens"));
+    ExpandTokensOptions o;
+    o.area = std::stoi(Given(sub, "--area", "13"));
+    o.format = Given(sub, "--format", "");
+    o.at = Given(sub, "--at", "");
+    o.differ = Given(sub, "--differ", "");
+    o.weeknames = Given(sub, "--weeknames", "");
+    o.arrival = Given(sub, "--arrival", "");
+    for (const char* name : {"--value", "--valid", "--error", "--precision"})
+        if (!Given(sub, name, "").empty()) o.sensorOptions = true;
+    return ExpandTokensTool(o, settings, std::cin, std::cout, std::cerr);
+}
+
+void DeclareReadRtf(CLI::App& sub) {
+    sub.add_option("file", "The rich text file to read")->required();
+}
+
+int RunReadRtf(const CLI::App& sub, const Settings&) {
+    spdlog::set_default_logger(spdlog::stderr_color_mt("read-rtf"));
+    return ReadRtfTool(Given(sub, "file", ""), std::cout, std::cerr);
+}
+
 constexpr SubcommandRow kSubcommands[] = {
     {"inspect-playlist", "Read a playlist and print it as JSON", DeclareInspectPlaylist,
      RunInspectPlaylist},
@@ -101,6 +139,10 @@ constexpr SubcommandRow kSubcommands[] = {
      RunEffectSheet},
     {"inspect-schedules", "Print a day of the brightness, power, volume and relay schedules",
      DeclareInspectSchedules, RunInspectSchedules},
+    {"expand-tokens", "Expand a clock or countdown template's tokens", DeclareExpandTokens,
+     RunExpandTokens},
+    {"read-rtf", "Read a rich text template and print its runs as JSON", DeclareReadRtf,
+     RunReadRtf},
 };
 
 }  // namespace

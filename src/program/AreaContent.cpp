@@ -4,6 +4,7 @@
 
 #include "platform/fs/DeviceFs.h"
 #include "storage/Files.h"
+#include "storage/RichText.h"
 
 namespace led {
 
@@ -97,6 +98,11 @@ std::vector<AreaItem> AreaContentReader::Read(const Element& element, AreaRecord
         (this->*row->readItem)(*e);
         items.push_back(item_);
     }
+    // The clock, countdown and sensor templates: every empty line gets a
+    // character, so that the rich text reader keeps the line.
+    if (area.type >= area_type::kDigitalClock && area.type <= area_type::kCountdown)
+        for (const AreaItem& item : items)
+            if (!item.path.empty() && fs_.Exists(item.path)) NormaliseEmptyLines(fs_, item.path);
     return items;
 }
 

@@ -6,6 +6,8 @@
 //   demo-page-1..3.bmp  960 x 540, pages of the picture-text area
 //   demo-table.bmp  960 x 540, a timetable for the table area
 //   demo-anim-00..11.bmp  960 x 540, frames of the animate area
+//   clock-dial.png, clock-h0..59.png, clock-m0..59.png, clock-s0..59.png
+//                   360 x 360, the analog clock's dial and hand positions
 //   demo-clip.webm  640 x 360, 5 s of colour bars scrolling sideways (VP8), made with
 //                   gst-launch-1.0 when it is installed; skipped otherwise
 // Everything is drawn or generated here, so the demo carries no binary media.
@@ -350,6 +352,61 @@ bool SaveAnimation(const std::filesystem::path& dir) {
     return true;
 }
 
+// The analog clock: a dial and one picture per hand position, all of the
+// area's size, black where the layers below show through.
+constexpr int kClockSize = 360;
+
+Surface ClockDial() {
+    Surface s(kClockSize, kClockSize);
+    Canvas c(s);
+    const int mid = kClockSize / 2;
+    c.FillEllipse({8, 8, kClockSize - 16, kClockSize - 16}, Colour::FromRgb(40, 60, 110));
+    c.FillEllipse({16, 16, kClockSize - 32, kClockSize - 32}, Colour::FromRgb(12, 18, 40));
+    for (int tick = 0; tick < 60; ++tick) {
+        const double a = tick * 6 * kPi / 180;
+        const double inner = tick % 5 == 0 ? mid - 44 : mid - 32, outer = mid - 22;
+        const double w = tick % 5 == 0 ? 4 : 1.5;
+        const double sx = std::sin(a), cx = std::cos(a);
+        const Point quad[] = {
+            {int(mid + inner * sx - w * cx), int(mid - inner * cx - w * sx)},
+            {int(mid + outer * sx - w * cx), int(mid - outer * cx - w * sx)},
+            {int(mid + outer * sx + w * cx), int(mid - outer * cx + w * sx)},
+            {int(mid + inner * sx + w * cx), int(mid - inner * cx + w * sx)},
+        };
+        c.FillPolygon(quad, Colour::FromRgb(220, 230, 255));
+    }
+    return s;
+}
+
+Surface ClockHand(int position, double length, double width, Colour colour) {
+    Surface s(kClockSize, kClockSize);
+    Canvas c(s);
+    const double mid = kClockSize / 2.0, a = position * 6 * kPi / 180;
+    const double sx = std::sin(a), cx = std::cos(a);
+    const Point hand[] = {
+        {int(mid - 16 * sx - width * cx), int(mid + 16 * cx - width * sx)},
+        {int(mid + length * sx), int(mid - length * cx)},
+        {int(mid - 16 * sx + width * cx), int(mid + 16 * cx + width * sx)},
+    };
+    c.FillPolygon(hand, colour);
+    c.FillEllipse({int(mid) - 7, int(mid) - 7, 14, 14}, colour);
+    return s;
+}
+
+bool SaveClockPictures(const std::filesystem::path& dir) {
+    bool ok = Save(dir / "clock-dial.png", EncodePng(ClockDial()));
+    for (int i = 0; i < 60 && ok; ++i) {
+        const std::string n = std::to_string(i) + ".png";
+        ok = Save(dir / ("clock-h" + n),
+                  EncodePng(ClockHand(i, 90, 9, Colour::FromRgb(240, 240, 240)))) &&
+             Save(dir / ("clock-m" + n),
+                  EncodePng(ClockHand(i, 135, 6, Colour::FromRgb(120, 200, 255)))) &&
+             Save(dir / ("clock-s" + n),
+                  EncodePng(ClockHand(i, 150, 2, Colour::FromRgb(255, 70, 50))));
+    }
+    return ok;
+}
+
 }  // namespace
 }  // namespace led
 
@@ -370,7 +427,7 @@ int main(int argc, char** argv) {
                     Save(dir / "demo-logo.png", EncodePng(logo, alpha)) &&
                     Save(dir / "demo-band.bmp", EncodeBmp24(BandPicture())) &&
                     Save(dir / "demo-table.bmp", EncodeBmp24(TablePicture())) && SavePages(dir) &&
-                    SaveAnimation(dir);
+                    SaveAnimation(dir) && SaveClockPictures(dir);
     if (!ok) {
         std::fprintf(stderr, "demo-media: cannot write the pictures into %s\n", argv[1]);
         return 1;

@@ -103,6 +103,12 @@ std::vector<Option> MakeOptions() {
                "(only the playlist's screen, with the OSD band when there is one, enlarged by the "
                "largest whole factor that fits the desktop, or 1920x1080 for snapshots). The "
                "raster and screen capture stay the same."),
+        Number("display.osd-text-mode", "", &Settings::osdTextMode,
+               "1: the clock, countdown and sensor areas write their layout to the OSD files "
+               "under \\nand\\osd\\ and do not show their own drawing; 0: they draw."),
+        Text("display.locale", "", &Settings::locale,
+             "Locale of the clock's weekday and month names and AM/PM (%a %A %b %B %p); empty: "
+             "the C locale's English names."),
         Text("display.snapshot-dir", "--snapshot-dir", &Settings::snapshotDir,
              "Directory for PNG snapshots of what display.preview shows, named "
              "YYYYMMDD-HHMMSS.png."),
@@ -195,7 +201,8 @@ bool ApplySetting(Settings& settings, const std::string& key, const std::string&
     return true;
 }
 
-bool LoadSettingsFile(const std::string& path, Settings& settings, std::vector<std::string>& errors) {
+bool LoadSettingsFile(const std::string& path, Settings& settings,
+                      std::vector<std::string>& errors) {
     std::ifstream in(path);
     if (!in) return false;
     std::string line, section;

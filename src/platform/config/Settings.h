@@ -31,6 +31,8 @@ struct Settings {
     std::string preview = "raster";
     std::string snapshotDir;
     double snapshotEvery = 0;  // seconds of player time; 0 = no snapshots
+    int osdTextMode = 0;       // 1: clock and sensor areas export to the OSD files
+    std::string locale;        // clock names; empty = C
     // system
     std::string
         networkInterface;        // empty: first interface with an IPv4 address that is not loopback

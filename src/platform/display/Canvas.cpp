@@ -43,6 +43,15 @@ PangoLayout* MakeLayout(cairo_t* cr, const Font& font, const std::string& text) 
     PangoLayout* layout = pango_cairo_create_layout(cr);
     if (font.IsValid()) pango_layout_set_font_description(layout, font.Get()->description);
     pango_layout_set_text(layout, text.c_str(), int(text.size()));
+    const FontRequest& request = font.Request();
+    if (request.underline || request.strikeOut) {
+        PangoAttrList* attrs = pango_attr_list_new();
+        if (request.underline)
+            pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+        if (request.strikeOut) pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
+        pango_layout_set_attributes(layout, attrs);
+        pango_attr_list_unref(attrs);
+    }
     return layout;
 }
 

@@ -5,7 +5,7 @@
 #include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
-#include <set>
+#include <map>
 #include <vector>
 
 #include "platform/text/FontImpl.h"
@@ -18,8 +18,10 @@ std::mutex& FontSetMutex() {
     return m;
 }
 
-std::set<std::string>& AddedFiles() {
-    static std::set<std::string> files;
+// Each file with the number of areas that added it: an area removing its
+// fonts must not take them from another area still drawing with them.
+std::map<std::string, int>& AddedFiles() {
+    static std::map<std::string, int> files;
     return files;
 }
 
@@ -50,20 +52,27 @@ const FontRequest& Font::Request() const {
 
 bool Fonts::AddFontFile(const std::string& hostPath) {
     std::lock_guard lock(FontSetMutex());
+    if (auto it = AddedFiles().find(hostPath); it != AddedFiles().end()) {
+        ++it->second;
+        return true;
+    }
     FcConfig* config = FcConfigGetCurrent();
     if (!FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(hostPath.c_str())))
         return false;
-    AddedFiles().insert(hostPath);
+    AddedFiles().emplace(hostPath, 1);
     RefreshFontMap();
     return true;
 }
 
 bool Fonts::RemoveFontFile(const std::string& hostPath) {
     std::lock_guard lock(FontSetMutex());
-    if (!AddedFiles().erase(hostPath)) return false;
+    auto it = AddedFiles().find(hostPath);
+    if (it == AddedFiles().end()) return false;
+    if (--it->second > 0) return true;
+    AddedFiles().erase(it);
     FcConfig* config = FcConfigGetCurrent();
     FcConfigAppFontClear(config);
-    for (const auto& file : AddedFiles())
+    for (const auto& [file, count] : AddedFiles())
         FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(file.c_str()));
     RefreshFontMap();
     return true;

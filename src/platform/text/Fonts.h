@@ -42,7 +42,9 @@ private:
 
 class Fonts {
 public:
-    // Adds a font file to the application's font set (AddFontResource).
+    // Adds a font file to the application's font set (AddFontResource);
+    // false when it is no font file. Counted: a file added twice stays until
+    // it has been removed twice.
     static bool AddFontFile(const std::string& hostPath);
     // Removing single files from fontconfig's application set is not offered;
     // the set is rebuilt without the file.

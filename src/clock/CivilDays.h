@@ -1,0 +1,38 @@
+#pragma once
+// Day counts of the proleptic Gregorian calendar, independent of time zones.
+
+#include <cstdint>
+
+namespace led {
+
+// Days since 1970-01-01.
+constexpr int64_t DaysFromCivil(int64_t y, int m, int d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+struct CivilDate {
+    int64_t year;
+    int month, day;
+};
+
+constexpr CivilDate CivilFromDays(int64_t z) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int d = int(doy - (153 * mp + 2) / 5 + 1);
+    const int m = int(mp < 10 ? mp + 3 : mp - 9);
+    return {yoe + era * 400 + (m <= 2), m, d};
+}
+
+// 0 = Sunday.
+constexpr int WeekdayFromDays(int64_t z) { return int(z >= -4 ? (z + 4) % 7 : (z + 5) % 7 + 6); }
+
+}  // namespace led

@@ -1,0 +1,59 @@
+#pragma once
+// The percent tokens of the clock and countdown templates ("%H", "%N", ...)
+// and the time arithmetic behind them. Plain functions: the areas and
+// `ledplayer expand-tokens` run the same code.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Records.h"
+#include "platform/clock/Clock.h"
+
+namespace led {
+
+struct LocaleNames;
+
+// Letters that make a token after "%" in any area's template; a template
+// run ending in "%" joins the next run's first letter only if it is one.
+inline constexpr const char* kTokenLetters = "ABCEFHIMNRSWYabdjmnopruwy";
+
+// The clock's calendar time: `now` shifted by the item's difference (type 0
+// subtracts, any other adds), days carrying into the date.
+LocalTime ShiftTime(const LocalTime& now, const TimeDifference& difference);
+
+struct CountdownArrival {
+    int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// What the tokens of an area are expanded from.
+struct TokenContext {
+    LocalTime now;                            // the player's local time
+    TimeDifference difference;                // clock
+    std::array<std::string, 7> weekdayNames;  // clock "%E", Sunday first
+    const LocaleNames* names = nullptr;       // clock "%a %A %b %B %p"; none: C
+    CountdownArrival arrival;                 // countdown
+};
+
+// Replaces the area type's tokens in `text`, in one left-to-right pass (a
+// replacement is never scanned again). With a mask of 0 every token of the
+// type is tried; otherwise only those whose bit is set. Returns the mask of
+// the tokens found. Types other than 13 (clock) and 17 (countdown) have no
+// tokens here and leave the text unchanged.
+uint32_t ExpandTokens(std::string& text, int areaType, uint32_t mask, const TokenContext& context);
+
+// The clock token letters in bit order (bit i is kClockTokens[i]).
+inline constexpr const char* kClockTokens = "aAbBdHImMSyYWwpjENnr";
+inline constexpr const char* kCountdownTokens = "dHMS";
+
+// Countdown: the signed seconds from now to the arrival (year 0 is 2000,
+// month and day 0 are 1); false when the arrival is not a calendar time.
+bool CountdownSeconds(const LocalTime& now, const CountdownArrival& arrival, int64_t& seconds);
+
+// A run ending in "%" loses it, and the next run of the line starts with
+// it, so that a token split between two runs is expanded (or, before
+// anything but a token letter, the "%" is shown as it is).
+void JoinSplitTokens(std::vector<std::string>& lineTexts);
+
+}  // namespace led
