@@ -73,11 +73,6 @@ void OnUnpackUpdate(Request& r) {
     NotInThisBuild(r, "update packages");
 }
 
-void OnInstallPointTestPicture(Request& r) {
-    r.Ack10();
-    NotInThisBuild(r, "point test pictures");
-}
-
 // Answered at once with one zero byte, then drawn over the program.
 void OnShowTextMessage(Request& r) {
     const uint8_t zero = 0;
@@ -98,19 +93,6 @@ void OnShowTextMessage(Request& r) {
                                           {"text", text}});
     ShowTextMessage(r.player, *message);
 }
-void OnCaptureScreen(Request& r) { NotInThisBuild(r, "screen captures"); }
-void OnDownloadFile(Request& r) { NotInThisBuild(r, "screen captures"); }
-
-void OnStartTestPattern(Request& r) {
-    r.Ack();
-    NotInThisBuild(r, "test patterns");
-}
-
-void OnStopTestPattern(Request& r) {
-    r.Ack();
-    NotInThisBuild(r, "test patterns");
-}
-
 // The temperature rules come with the sensor read-outs.
 // The payload is the rule text ("relay/lower/upper/mode/" groups): the rules
 // file takes it (its first 256 bytes count), recctrlswitch.dat keeps it whole
