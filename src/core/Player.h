@@ -230,6 +230,12 @@ public:
         std::atomic<uint64_t> copiedBytes{0}, totalBytes{0};
     } copy;
 
+    // The USB disk's notice (`usbNotice`): 0xA1 inserted, 0xA2 removed, 0
+    // none. The main window writes it; the USB disk thread acts and clears it.
+    struct Usb {
+        std::atomic<int32_t> usbNotice{0};
+    } usb;
+
     // Worker threads by role. Start-up fills the list before the message loop
     // runs; the supervision timer (main thread) and the launchers restart the
     // kept ones through WorkerThread, which locks.
