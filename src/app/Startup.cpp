@@ -7,6 +7,7 @@
 
 #include "app/AreaBodyTable.h"
 #include "app/BootScreen.h"
+#include "app/Hooks.h"
 #include "app/MainWindow.h"
 #include "app/Monitors.h"
 #include "clock/SensorPolling.h"
@@ -171,6 +172,7 @@ bool StartUp(Player& player) {
     // player reports.
     fs.CreateVolume("nand");
     RegisterAreaBodies(player.areaBodies);
+    FillUpperHooks(player);
 
     // 1-2
     player.system->RunAtStart(files::kStartupProgram);

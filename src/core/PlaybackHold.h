@@ -19,9 +19,17 @@ struct PlaybackHold {
     // While set, a matching brightness time-table window sends full brightness
     // instead of its own level.
     std::atomic<uint8_t> brightnessHold{0};
+    // 1 while a test pattern is to run: the pattern thread draws only while
+    // it is set, and the schedulers make no switch.
+    std::atomic<uint8_t> testPattern{0};
+    // 1 while a USB disk's programs are being imported.
+    std::atomic<uint8_t> usbImport{0};
 
     bool Suspended() const { return suspend[0] || suspend[1]; }
-    bool Busy() const { return busy[0] || busy[1] || brightnessType == 0 || holdWord != 0; }
+    bool Busy() const {
+        return busy[0] || busy[1] || brightnessType == 0 || holdWord != 0 || testPattern != 0 ||
+               usbImport != 0;
+    }
 };
 
 }  // namespace led

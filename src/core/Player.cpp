@@ -38,6 +38,7 @@ Player::Player(Settings s, Clock c, std::unique_ptr<DisplayBackend> backend,
             });
     }
     backend_ = backend ? std::move(backend) : MakeHeadlessBackend();
+    threads.testPatternThread = std::make_unique<WorkerThread>("test pattern", 3, [] {});
 }
 
 bool Player::OpenDisplay(Size raster, KeyHandler onKey) {
@@ -51,6 +52,7 @@ bool Player::OpenDisplay(Size raster, KeyHandler onKey) {
 Player::~Player() {
     BeginShutdown();
     for (auto& w : threads.workers) w->Join();
+    threads.testPatternThread->Join();
     // Area threads and launchers see the shutdown within an effect frame; a
     // video area opening a stream gives its preroll up within a few tens of
     // milliseconds. One still running after that uses what the members

@@ -26,6 +26,7 @@
 #include "core/StoragePaths.h"
 #include "core/TestLog.h"
 #include "core/TransferStatus.h"
+#include "core/UpperHooks.h"
 #include "core/VideoState.h"
 #include "platform/clock/Clock.h"
 #include "platform/config/Settings.h"
@@ -217,6 +218,9 @@ public:
     // netinfo.txt and the control sessions' heartbeat and connection flags.
     NetworkState network;
 
+    // Filled by start-up before the control servers start; read-only after.
+    UpperHooks hooks;
+
     // The text message on screen (code 111): one at a time, replaced by the
     // next. Declared after the output so it goes before the display.
     struct TextMessageSlot {
@@ -233,6 +237,12 @@ public:
         std::atomic<uint64_t> copiedBytes{0}, totalBytes{0};
     } copy;
 
+    // The USB disk's notice (`usbNotice`): 0xA1 inserted, 0xA2 removed, 0
+    // none. The main window writes it; the USB disk thread acts and clears it.
+    struct Usb {
+        std::atomic<int32_t> usbNotice{0};
+    } usb;
+
     // Worker threads by role. Start-up fills the list before the message loop
     // runs; the supervision timer (main thread) and the launchers restart the
     // kept ones through WorkerThread, which locks.
@@ -241,6 +251,12 @@ public:
         WorkerThread* serverLinkThread = nullptr;
         WorkerThread* normalSchedulerThread = nullptr;
         WorkerThread* remoteWindowThread = nullptr;
+        // The test pattern's thread: started by the management commands, one
+        // run at a time (a new run waits for the one before to end).
+        std::unique_ptr<WorkerThread> testPatternThread;
+        // Raised by every pattern start: a pattern thread of an earlier start
+        // ends even when the test flag was set again before it looked.
+        std::atomic<uint32_t> testPatternGeneration{0};
         std::atomic<int> remoteWindowGeneration{0};
         // How long (real time) the player waits at its end for the area
         // threads and launchers: an effect frame, a media preroll (10 s).

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/Player.h"
+#include "net/CaptureCommands.h"
 #include "net/Dispatch.h"
 #include "net/Frame.h"
 #include "net/Handlers.h"
@@ -125,9 +126,7 @@ private:
             LogControl(request, "ShowTextMessage");
         } else if (frame.code == kCaptureToCameraCode) {
             // Code 93 is the capture hook's, which runs before dispatch.
-            spdlog::info(
-                "tcp {}: capture to \\NAND\\Camera requested (not available in this build)",
-                peer_.ToString());
+            OnCaptureToCamera(request);
             LogControl(request, "CaptureToCamera");
         } else {
             DispatchTcp(request, *this);

@@ -1,6 +1,5 @@
-// Commands of the session itself: heartbeat, silence limit, screen size, and
-// the rows of the text messages, captures and test patterns, which
-// answer what they can until those features are part of the build.
+// Commands of the session itself: heartbeat, silence limit, screen size,
+// text messages, and the temperature rules of the sensor board.
 
 #include <spdlog/spdlog.h>
 
@@ -46,11 +45,6 @@ void OnGetScreenSize(Request& r) {
     r.Data(size);
 }
 
-void OnInstallPointTestPicture(Request& r) {
-    r.Ack10();
-    NotInThisBuild(r, "point test pictures");
-}
-
 // Answered at once with one zero byte, then drawn over the program.
 void OnShowTextMessage(Request& r) {
     const uint8_t zero = 0;
@@ -71,19 +65,6 @@ void OnShowTextMessage(Request& r) {
                                           {"text", text}});
     ShowTextMessage(r.player, *message);
 }
-void OnCaptureScreen(Request& r) { NotInThisBuild(r, "screen captures"); }
-void OnDownloadFile(Request& r) { NotInThisBuild(r, "screen captures"); }
-
-void OnStartTestPattern(Request& r) {
-    r.Ack();
-    NotInThisBuild(r, "test patterns");
-}
-
-void OnStopTestPattern(Request& r) {
-    r.Ack();
-    NotInThisBuild(r, "test patterns");
-}
-
 // The temperature rules come with the sensor read-outs.
 // The payload is the rule text ("relay/lower/upper/mode/" groups): the rules
 // file takes it (its first 256 bytes count), recctrlswitch.dat keeps it whole

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/AreaBodyTable.h"
+#include "app/Hooks.h"
 
 namespace led::test {
 
@@ -37,6 +38,7 @@ std::unique_ptr<Player> MakeTestPlayer(const std::filesystem::path& root, double
     auto start = LocalTime::Parse("2026-03-05 07:08:09");
     auto player = std::make_unique<Player>(settings, Clock(*start, scale), MakeHeadlessBackend());
     RegisterAreaBodies(player->areaBodies);
+    FillUpperHooks(*player);
     return player;
 }
 

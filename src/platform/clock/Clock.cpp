@@ -21,7 +21,7 @@ int64_t EpochMsFromLocal(const LocalTime& t) {
     return int64_t(mktime(&tm)) * 1000 + t.millisecond;
 }
 
-LocalTime LocalFromEpochMs(int64_t ms) {
+LocalTime CalendarFromEpochMs(int64_t ms, bool utc) {
     time_t secs = time_t(ms / 1000);
     int millis = int(ms % 1000);
     if (millis < 0) {
@@ -29,10 +29,15 @@ LocalTime LocalFromEpochMs(int64_t ms) {
         --secs;
     }
     struct tm tm {};
-    localtime_r(&secs, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-            tm.tm_sec,         millis,         tm.tm_wday};
+    if (utc)
+        gmtime_r(&secs, &tm);
+    else
+        localtime_r(&secs, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+            tm.tm_min,         tm.tm_sec,     millis,     tm.tm_wday};
 }
+
+LocalTime LocalFromEpochMs(int64_t ms) { return CalendarFromEpochMs(ms, false); }
 
 void SleepUntilReal(Clock::RealTimePoint when) {
     auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
@@ -96,18 +101,17 @@ Clock::Clock(Clock&& o) noexcept
 
 int64_t Clock::Ticks() const {
     switch (mode_) {
-    case Mode::Stepped:
-        return steppedTicks_.load();
-    case Mode::Scaled: {
-        auto real = std::chrono::steady_clock::now() - realStart_;
-        double ms = std::chrono::duration<double, std::milli>(real).count() * scale_;
-        return int64_t(ms);
-    }
-    case Mode::Real:
-    default: {
-        auto now = std::chrono::steady_clock::now().time_since_epoch();
-        return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
-    }
+        case Mode::Stepped: return steppedTicks_.load();
+        case Mode::Scaled: {
+            auto real = std::chrono::steady_clock::now() - realStart_;
+            double ms = std::chrono::duration<double, std::milli>(real).count() * scale_;
+            return int64_t(ms);
+        }
+        case Mode::Real:
+        default: {
+            auto now = std::chrono::steady_clock::now().time_since_epoch();
+            return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+        }
     }
 }
 
@@ -119,16 +123,24 @@ LocalTime Clock::Now() const {
     return LocalFromEpochMs(startEpochMs_ + calendarOffsetMs_.load() + Ticks());
 }
 
+LocalTime Clock::UtcNow() const {
+    if (mode_ == Mode::Real) {
+        auto now = std::chrono::system_clock::now().time_since_epoch();
+        return CalendarFromEpochMs(
+            std::chrono::duration_cast<std::chrono::milliseconds>(now).count(), true);
+    }
+    return CalendarFromEpochMs(startEpochMs_ + calendarOffsetMs_.load() + Ticks(), true);
+}
+
 Clock::RealTimePoint Clock::RealDeadline(int64_t tick) const {
     switch (mode_) {
-    case Mode::Stepped:
-        return std::chrono::steady_clock::now();
-    case Mode::Scaled:
-        return realStart_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                std::chrono::duration<double, std::milli>(double(tick) / scale_));
-    case Mode::Real:
-    default:
-        return RealTimePoint(std::chrono::milliseconds(tick));
+        case Mode::Stepped: return std::chrono::steady_clock::now();
+        case Mode::Scaled:
+            return realStart_ +
+                   std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                       std::chrono::duration<double, std::milli>(double(tick) / scale_));
+        case Mode::Real:
+        default: return RealTimePoint(std::chrono::milliseconds(tick));
     }
 }
 

@@ -51,6 +51,8 @@ public:
 
     int64_t Ticks() const;  // milliseconds, monotonic
     LocalTime Now() const;
+    // The same instant as universal time (the board's system time).
+    LocalTime UtcNow() const;
     void Sleep(int64_t milliseconds) const;
     void SleepUntil(int64_t tick) const;
     // The real instant at which the player's clock reaches `tick`: for
