@@ -10,6 +10,7 @@
 #include <set>
 
 #include "core/Player.h"
+#include "storage/FontDirectory.h"
 #include "net/Manifest.h"
 #include "net/Transfer.h"
 #include "program/PlaylistReader.h"
@@ -24,8 +25,8 @@ constexpr const char* kUpdateFiles = "\\NAND\\upfiles\\";
 constexpr const char* kUpdateList = "\\nand\\exelist.dat";
 constexpr const char* kFontReceiving = "\\nand\\fonttemp\\";
 constexpr const char* kFonts = "\\nand\\font\\";
-constexpr const char* kReceivedFontList = "\\nand\\fonttemp\\FontDir.xml";
-constexpr const char* kFontList = "\\nand\\FontDir.xml";
+constexpr const char* kReceivedFontList = kFontDirectoryStaging;
+constexpr const char* kFontList = kFontDirectory;
 constexpr const char* kMovedFontList = "\\nand\\font\\FontDir.xml";
 constexpr const char* kPlaylistName = "playlist.xml";
 constexpr const char* kStagedPlaylistName = "playlist.xml.new";
@@ -183,10 +184,7 @@ void InstallFonts(Player& player, const TransferContext& transfer,
     CreateDirectories(fs, kFontReceiving);
     if (!fs.WriteFile(kReceivedFontList, fontList.data(), fontList.size()))
         spdlog::warn("fonts: {} cannot be written", kReceivedFontList);
-    // The font list is the fonts' own business; until they are part of the
-    // build the received list waits in the font receiving directory.
-    spdlog::info("fonts: merging {} into {} is not available in this build", kReceivedFontList,
-                 kFontList);
+    MergeFontDirectory(fs, kReceivedFontList, kFontList);
     std::vector<std::string> unmoved;
     if (transfer.type == 2) {
         CreateDirectories(fs, kFonts);

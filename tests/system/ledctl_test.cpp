@@ -184,6 +184,22 @@ TEST_F(LedctlTest, UploadInstallsAProgramDirectoryThatThenPlays) {
     EXPECT_EQ(std::filesystem::file_size(media), 70000u);
 }
 
+TEST_F(LedctlTest, FontAddInstallsTheFileAndMergesItIntoTheFontList) {
+    Start();
+    const std::filesystem::path font = dir_.Path() / "Board Sans.ttf";
+    WriteHostFile(font, std::string(5000, 'f'));  // the player only stores it
+    ToolRun add = Ledctl({"font", "add", font.string(), "--name", "Board Sans"});
+    ASSERT_EQ(add.status, 0) << add.error;
+    const auto nand = dir_.Path() / "root" / "nand";
+    ASSERT_TRUE(test::Eventually([&] { return std::filesystem::exists(nand / "FontDir.xml"); }))
+        << player_->Output();
+    EXPECT_EQ(std::filesystem::file_size(nand / "font" / "Board Sans.ttf"), 5000u);
+    std::ifstream in(nand / "FontDir.xml");
+    const std::string list(std::istreambuf_iterator<char>(in), {});
+    EXPECT_NE(list.find("Board Sans.ttf"), std::string::npos) << list;
+    EXPECT_NE(list.find("fontname=\"Board Sans\""), std::string::npos) << list;
+}
+
 TEST_F(LedctlTest, CaptureFetchesAFreshBitmapOfTheWholeScreen) {
     Start();
     const std::string shot = dir_ / "shot.bmp";
