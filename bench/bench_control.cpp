@@ -33,6 +33,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "clock/SensorPolling.h"
 #include "core/Player.h"
 #include "net/NetworkThreads.h"
@@ -50,73 +51,13 @@ using Clock_ = std::chrono::steady_clock;
 const uint8_t kDeviceInfo[] = {'*', '#', 4, 0, 0, 0, 0, '#', '*'};
 const uint8_t kHeartbeat[] = {'*', '#', 100, 0, 0, 0, 0, '#', '*'};
 
-struct RunningPlayer {
-    explicit RunningPlayer(void (*loop)(Player&) = TcpAcceptLoop, bool window = false) {
-        spdlog::set_level(spdlog::level::warn);  // a line per connection would be measured too
-        std::random_device random;
-        root = fs::temp_directory_path() / ("ledplayer-bench-control-" + std::to_string(random()));
-        fs::create_directories(root / "nand");
-        Settings settings;
-        settings.root = root.string();
-        settings.listenAddress = "127.0.0.1";
-        settings.tcpPort = settings.udpPort = settings.textPort = 0;
-        settings.maxSessions = 1000;
-        player = std::make_unique<Player>(settings, Clock(), MakeHeadlessBackend());
-        player->events.Open((root / "events.jsonl").string());
-        if (window) {
-            const Size size{640, 480};
-            player->output.windowSize = size;
-            player->OpenDisplay(size, {});
-            player->output.mainWindow = player->output.display->CreateWindow(
-                "J7 Application", {0, 0, size.width, size.height}, false);
-        }
-        accept = std::thread([this, loop] { loop(*player); });
-        // The bound port is in the "listening" event.
-        for (int i = 0; i < 500 && port == 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            FILE* f = fopen((root / "events.jsonl").c_str(), "r");
-            char line[512];
-            while (f && fgets(line, sizeof line, f))
-                if (const char* p = strstr(line, "\"port\":")) port = atoi(p + 7);
-            if (f) fclose(f);
-        }
-    }
-    ~RunningPlayer() {
-        player->BeginShutdown();
-        accept.join();
-        player.reset();
-        fs::remove_all(root);
-    }
-    fs::path root;
-    std::unique_ptr<Player> player;
-    std::thread accept;
-    int port = 0;
+struct RunningPlayer : bench::ServingPlayer {
+    explicit RunningPlayer(void (*loop)(Player&) = TcpAcceptLoop, bool window = false)
+        : ServingPlayer("control", loop, {"nand"}, window) {}
 };
 
-int Connect(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(uint16_t(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        close(fd);
-        return -1;
-    }
-    int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    return fd;
-}
-
-bool ReadExactly(int fd, uint8_t* buffer, size_t n) {
-    size_t got = 0;
-    while (got < n) {
-        ssize_t r = recv(fd, buffer + got, n - got, 0);
-        if (r <= 0) return false;
-        got += size_t(r);
-    }
-    return true;
-}
+int Connect(int port) { return bench::ConnectLoopback(port); }
+using bench::ReadExactly;
 
 // A bare echo server on loopback: the baseline round trip.
 struct EchoServer {
@@ -186,12 +127,7 @@ void BM_DeviceInfoLatency(benchmark::State& state) {
 }
 BENCHMARK(BM_DeviceInfoLatency)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
+using bench::CpuSeconds;
 
 // CPU used over `seconds` of real time, in percent of one core.
 double CpuPercentOver(double seconds) {
@@ -293,14 +229,7 @@ void BM_ConnectCloseCycles(benchmark::State& state) {
 }
 BENCHMARK(BM_ConnectCloseCycles)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
-long RssKb() {
-    long pages = 0, resident = 0;
-    if (FILE* f = fopen("/proc/self/statm", "r")) {
-        if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
+using bench::RssKb;
 
 // One 'o' frame: top, left, width, height, then 512 bytes of UTF-16LE text.
 std::vector<uint8_t> TextMessageFrame(int n) {

@@ -20,6 +20,7 @@
 #include <string>
 #include <thread>
 
+#include "BenchSupport.h"
 #include "app/AreaBodyTable.h"
 #include "core/Player.h"
 #include "platform/display/Display.h"
@@ -37,20 +38,10 @@ constexpr int kW = 1920, kH = 1080;
 constexpr int kPages = 200;
 constexpr double kPageMb = kW * kH * 4 / 1048576.0;
 
-double PeakRssMb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
-void ResetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
+using bench::PeakRssMb;
+using bench::ResetPeakRss;
 
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
+using bench::CpuSeconds;
 
 Surface Gradient(int seed) {
     Surface s(kW, kH);

@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "BenchSupport.h"
 #include "app/AreaBodyTable.h"
 #include "core/Player.h"
 #include "platform/image/ImageWriters.h"
@@ -27,16 +28,8 @@ using namespace led;
 constexpr int kW = 1920, kH = 1080;
 constexpr double kPictureMb = kW * kH * 4 / 1048576.0;
 
-// The kernel's high-water mark of this process's resident set, in MiB.
-double PeakRssMb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
-
-// Lowers the high-water mark to the current resident size.
-void ResetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
+using bench::PeakRssMb;
+using bench::ResetPeakRss;
 
 Surface Noisy(uint32_t seed) {
     Surface s(kW, kH);

@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "core/Player.h"
 #include "net/NetworkThreads.h"
 #include "platform/display/Backend.h"
@@ -37,62 +38,16 @@ using Steady = std::chrono::steady_clock;
 constexpr size_t kFileBytes = 200u << 20;
 constexpr size_t kChunk = 256 * 1024;
 
-long RssKb() {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
+using bench::RssKb;
 
-struct RunningPlayer {
-    RunningPlayer() {
-        spdlog::set_level(spdlog::level::warn);
-        std::random_device random;
-        root = fs::temp_directory_path() / ("ledplayer-bench-upload-" + std::to_string(random()));
-        for (const char* d :
-             {"nand/table", "Storage Card/videotemp", "Storage Card/video", "Storage Card/xml"})
-            fs::create_directories(root / d);
-        Settings settings;
-        settings.root = root.string();
-        settings.listenAddress = "127.0.0.1";
-        settings.tcpPort = settings.udpPort = 0;
-        player = std::make_unique<Player>(settings, Clock(), MakeHeadlessBackend());
-        player->events.Open((root / "events.jsonl").string());
-        accept = std::thread([this] { TcpAcceptLoop(*player); });
-        for (int i = 0; i < 500 && port == 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            std::ifstream in(root / "events.jsonl");
-            std::string line;
-            while (std::getline(in, line))
-                if (auto at = line.find("\"port\":"); at != std::string::npos)
-                    port = std::atoi(line.c_str() + at + 7);
-        }
-    }
-    ~RunningPlayer() {
-        player->BeginShutdown();
-        accept.join();
-        player.reset();
-        fs::remove_all(root);
-    }
-    fs::path root;
-    std::unique_ptr<Player> player;
-    std::thread accept;
-    int port = 0;
+struct RunningPlayer : bench::ServingPlayer {
+    RunningPlayer()
+        : ServingPlayer(
+              "upload", TcpAcceptLoop,
+              {"nand/table", "Storage Card/videotemp", "Storage Card/video", "Storage Card/xml"}) {}
 };
 
-int Connect(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(uint16_t(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
+int Connect(int port) { return bench::ConnectLoopback(port); }
 
 bool SendAll(int fd, const uint8_t* p, size_t n) {
     while (n > 0) {
