@@ -191,7 +191,8 @@ TEST_F(LedctlTest, FontAddInstallsTheFileAndMergesItIntoTheFontList) {
     ToolRun add = Ledctl({"font", "add", font.string(), "--name", "Board Sans"});
     ASSERT_EQ(add.status, 0) << add.error;
     const auto nand = dir_.Path() / "root" / "nand";
-    ASSERT_TRUE(test::Eventually([&] { return std::filesystem::exists(nand / "FontDir.xml"); }))
+    // The tool is done at the acknowledgement; the player installs after it.
+    ASSERT_TRUE(player_->WaitForEvent("install", {{"fonts", true}, {"verdict", "installed"}}))
         << player_->Output();
     EXPECT_EQ(std::filesystem::file_size(nand / "font" / "Board Sans.ttf"), 5000u);
     std::ifstream in(nand / "FontDir.xml");
