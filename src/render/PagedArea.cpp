@@ -10,6 +10,7 @@
 #include "platform/fs/DeviceFs.h"
 #include "platform/image/ImageCodec.h"
 #include "render/AreaFrame.h"
+#include "render/ItemEffects.h"
 #include "render/effects/Effects.h"
 
 namespace led {
@@ -76,16 +77,8 @@ private:
 
         // Only the OSD picture-text body takes its pages out; the page is
         // released after the exit effect, which may need it (84 to 108 show it).
-        if (kind_ == PagedKind::PictureText && c.layer == Layer::Osd) {
-            EffectRequest exit;
-            exit.number =
-                item.effectOut == kRandomEffect ? RandomEffectNumber(random_) : item.effectOut;
-            exit.column = EffectColumn::Exit;
-            exit.delay = delay;
-            exit.background = background_;
-            exit.keepScreen = true;
-            RunEffect(exit, window, page, c.services.clock, stop, &c.services.shuttingDown);
-        }
+        if (kind_ == PagedKind::PictureText && c.layer == Layer::Osd)
+            RunItemExitEffect(c, window, page, item, random_, background_);
         return !c.StopRequested();
     }
 

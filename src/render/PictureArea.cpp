@@ -12,6 +12,7 @@
 #include "platform/fs/DeviceFs.h"
 #include "render/AreaDrawing.h"
 #include "render/AreaFrame.h"
+#include "render/ItemEffects.h"
 #include "render/PictureFile.h"
 #include "render/effects/Effects.h"
 
@@ -72,16 +73,8 @@ public:
         c.WaitOrStop(int64_t(item.remain) * 1000);
         if (c.StopRequested()) return false;
 
-        if (c.layer == Layer::Osd) {
-            EffectRequest exit;
-            exit.number =
-                item.effectOut == kRandomEffect ? RandomEffectNumber(random_) : item.effectOut;
-            exit.column = EffectColumn::Exit;
-            exit.delay = delay;
-            exit.background = background_;
-            exit.keepScreen = true;
-            RunEffect(exit, window, *picture, clock, stop, &c.services.shuttingDown);
-        }
+        if (c.layer == Layer::Osd)
+            RunItemExitEffect(c, window, *picture, item, random_, background_);
         return !c.StopRequested();
     }
 
