@@ -64,7 +64,7 @@ TEST_F(UsbSystemTest, PlaylistOnlyDiskEmptiesTheMediaAndVideoOnlyDiskChangesNoth
     WriteHostFile(Disk() / "video" / "other.mp4", "clip");
     Plug();
     ASSERT_TRUE(player_->WaitForEvent("usb", {{"state", "no-programs"}})) << player_->Output();
-    EXPECT_TRUE(
+    ASSERT_TRUE(
         test::Eventually([&] { return player_->Events("program-start").size() >= 2; }, 30s));
     EXPECT_EQ(player_->Events("program-start").back()["id"], "1");
     EXPECT_EQ(Read(card() / "video" / "old.mp4"), "old clip");
