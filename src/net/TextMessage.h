@@ -14,7 +14,7 @@ namespace led {
 
 class Player;
 
-struct TextRun {
+struct MessageRun {
     std::string text;  // UTF-8, at most 256 characters
     int height = 42;   // character height in pixels
     int fontSize = 32;
@@ -25,7 +25,7 @@ struct TextRun {
 
 struct TextMessage {
     Rect rect;  // left, top, width, height as sent
-    std::vector<TextRun> runs;
+    std::vector<MessageRun> runs;
 };
 
 inline constexpr size_t kTextMessagePayload = 8 + 512;
