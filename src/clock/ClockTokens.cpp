@@ -172,7 +172,43 @@ uint32_t ExpandTokens(std::string& text, int areaType, uint32_t mask, const Toke
             }
         });
     }
+    if (const char* tokens = SensorTokens(areaType)) {
+        const SensorValue& v = c.sensor;
+        const double celsius = double(v.reading) + double(v.error);
+        return ReplaceTokens(text, tokens, mask, [&](char letter) -> std::string {
+            if (!v.valid) return "N/A";
+            // Fahrenheit from the corrected Celsius reading.
+            if (letter == 'F') return FormatSensorValue(celsius * 9.0 / 5.0 + 32.0, v.precision);
+            return FormatSensorValue(celsius, v.precision);
+        });
+    }
     return 0;
+}
+
+const char* SensorTokens(int areaType) {
+    switch (areaType) {
+        case area_type::kTemperature: return kTemperatureTokens;
+        case area_type::kHumidity: return kHumidityTokens;
+        case area_type::kNoise: return kNoiseTokens;
+        default: return nullptr;
+    }
+}
+
+std::string FormatSensorValue(double value, int precision) {
+    const char* format = precision == 1 ? "%.1f" : precision == 2 ? "%.2f" : "%.f";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+bool IsValueRun(const std::string& templateText, int areaType) {
+    const char* tokens = SensorTokens(areaType);
+    return tokens && templateText.size() == 2 && templateText[0] == '%' &&
+           std::strchr(tokens, templateText[1]) != nullptr && templateText[1] != '\0';
+}
+
+bool ReachesValve(const std::string& shownText, float valve) {
+    return double(std::atol(shownText.c_str())) >= double(valve);
 }
 
 void JoinSplitTokens(std::vector<std::string>& texts) {

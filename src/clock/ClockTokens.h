@@ -27,6 +27,15 @@ struct CountdownArrival {
     int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
+// A sensor area's reading: the selected source's value and validity, and
+// the item's calibration and precision.
+struct SensorValue {
+    float reading = 0;
+    bool valid = false;
+    float error = 0;    // added to the reading
+    int precision = 0;  // 1: one decimal, 2: two, anything else none
+};
+
 // What the tokens of an area are expanded from.
 struct TokenContext {
     LocalTime now;                            // the player's local time
@@ -34,18 +43,37 @@ struct TokenContext {
     std::array<std::string, 7> weekdayNames;  // clock "%E", Sunday first
     const LocaleNames* names = nullptr;       // clock "%a %A %b %B %p"; none: C
     CountdownArrival arrival;                 // countdown
+    SensorValue sensor;                       // temperature, humidity, noise
 };
 
 // Replaces the area type's tokens in `text`, in one left-to-right pass (a
 // replacement is never scanned again). With a mask of 0 every token of the
 // type is tried; otherwise only those whose bit is set. Returns the mask of
-// the tokens found. Types other than 13 (clock) and 17 (countdown) have no
-// tokens here and leave the text unchanged.
+// the tokens found. Clock (13), countdown (17) and the sensor areas (14-16,
+// "N/A" while the reading is not valid) have tokens; other types leave the
+// text unchanged.
 uint32_t ExpandTokens(std::string& text, int areaType, uint32_t mask, const TokenContext& context);
 
 // The clock token letters in bit order (bit i is kClockTokens[i]).
 inline constexpr const char* kClockTokens = "aAbBdHImMSyYWwpjENnr";
 inline constexpr const char* kCountdownTokens = "dHMS";
+// Temperature "%C" (Celsius) and "%F" (Fahrenheit), humidity "%u", noise "%o".
+inline constexpr const char* kTemperatureTokens = "CF";
+inline constexpr const char* kHumidityTokens = "u";
+inline constexpr const char* kNoiseTokens = "o";
+// The token letters of a sensor area type; none for other types.
+const char* SensorTokens(int areaType);
+
+// A sensor value as its areas show it: "%.1f" for precision 1, "%.2f" for
+// 2, "%.f" otherwise.
+std::string FormatSensorValue(double value, int precision);
+
+// A value run (its template text is exactly one token of the area) is drawn
+// in the valve colour when its shown number reaches the valve: the leading
+// whole number of the expanded text, fractions dropped, 0 when it starts
+// with no digits.
+bool IsValueRun(const std::string& templateText, int areaType);
+bool ReachesValve(const std::string& shownText, float valve);
 
 // Countdown: the signed seconds from now to the arrival (year 0 is 2000,
 // month and day 0 are 1); false when the arrival is not a calendar time.

@@ -155,3 +155,40 @@ TEST(LocaleNames, CIsTheDefaultAndUnknownLocalesAreRefused) {
 
 }  // namespace
 }  // namespace led
+
+namespace led {
+namespace {
+
+std::string Sensor(int type, const std::string& format, float reading, float error, int precision,
+                   bool valid = true) {
+    TokenContext c;
+    c.sensor = {reading, valid, error, precision};
+    std::string text = format;
+    ExpandTokens(text, type, 0, c);
+    return text;
+}
+
+TEST(SensorTokens, ReadingsAreCorrectedRoundedAndNotAvailableWhenInvalid) {
+    EXPECT_EQ(Sensor(area_type::kTemperature, "%C", 23.46f, -0.5f, 1), "23.0");
+    EXPECT_EQ(Sensor(area_type::kHumidity, "%u%%", 55.5f, 0, 0), "56%%");
+    EXPECT_EQ(Sensor(area_type::kNoise, "%o dB", 61.237f, 0, 2), "61.24 dB");
+    // Fahrenheit from the corrected Celsius reading: 20 + 5 = 25 °C is 77 °F.
+    EXPECT_EQ(Sensor(area_type::kTemperature, "%F", 20, 5, 1), "77.0");
+    EXPECT_EQ(Sensor(area_type::kTemperature, "%C/%F", 20, 0, 1, false), "N/A/N/A");
+    // Another area's tokens are text here.
+    EXPECT_EQ(Sensor(area_type::kHumidity, "%C %o", 50, 0, 0), "%C %o");
+}
+
+TEST(SensorTokens, OnlyAWholeTokenRunIsComparedWithTheValve) {
+    EXPECT_TRUE(IsValueRun("%C", area_type::kTemperature));
+    EXPECT_TRUE(IsValueRun("%F", area_type::kTemperature));
+    EXPECT_FALSE(IsValueRun("%C ", area_type::kTemperature));
+    EXPECT_FALSE(IsValueRun("%u", area_type::kTemperature));
+    EXPECT_TRUE(ReachesValve("30.0", 30));
+    EXPECT_FALSE(ReachesValve("29.9", 30));
+    EXPECT_FALSE(ReachesValve("N/A", 1));
+    EXPECT_TRUE(ReachesValve("-5.0", -5));
+}
+
+}  // namespace
+}  // namespace led
