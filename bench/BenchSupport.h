@@ -63,6 +63,21 @@ inline int ConnectLoopback(int port) {
     return fd;
 }
 
+// A listening TCP socket on 127.0.0.1 at a free port, which `port` receives:
+// the baselines' bare servers.
+inline int ListenLoopback(int& port) {
+    int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(listener, 1);
+    socklen_t n = sizeof a;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&a), &n);
+    port = ntohs(a.sin_port);
+    return listener;
+}
+
 inline bool ReadExactly(int fd, uint8_t* buffer, size_t n) {
     size_t got = 0;
     while (got < n) {

@@ -62,15 +62,7 @@ using bench::ReadExactly;
 // A bare echo server on loopback: the baseline round trip.
 struct EchoServer {
     EchoServer() {
-        listener = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        listen(listener, 1);
-        socklen_t n = sizeof a;
-        getsockname(listener, reinterpret_cast<sockaddr*>(&a), &n);
-        port = ntohs(a.sin_port);
+        listener = bench::ListenLoopback(port);
         thread = std::thread([this] {
             int fd = accept(listener, nullptr, nullptr);
             int on = 1;

@@ -105,14 +105,8 @@ void SendData(int fd, const std::vector<uint8_t>& content, size_t from, const fs
 
 // The baseline: a bare thread receives the same bytes and writes them to a file.
 double PlainCopySeconds(const std::vector<uint8_t>& content, const fs::path& file) {
-    int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(listener, 1);
-    socklen_t len = sizeof a;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+    int port = 0;
+    int listener = bench::ListenLoopback(port);
     std::thread sink([&] {
         int fd = accept(listener, nullptr, nullptr);
         FILE* out = fopen(file.c_str(), "wb");
@@ -123,7 +117,7 @@ double PlainCopySeconds(const std::vector<uint8_t>& content, const fs::path& fil
         close(fd);
     });
     auto start = Steady::now();
-    int fd = Connect(ntohs(a.sin_port));
+    int fd = Connect(port);
     for (size_t at = 0; at < content.size(); at += kChunk)
         SendAll(fd, content.data() + at, std::min(kChunk, content.size() - at));
     close(fd);
