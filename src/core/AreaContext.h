@@ -9,6 +9,7 @@
 
 #include "core/LayerState.h"
 #include "core/Records.h"
+#include "core/SensorReadings.h"
 
 namespace led {
 
@@ -35,6 +36,7 @@ struct AreaServices {
     std::atomic<int>& volume;             // read by the video area
     std::atomic<int>& keepAliveHandover;  // raised while a video area plays
     const std::atomic<bool>& shuttingDown;
+    const SensorStore& sensors;  // the sensor areas' readings
 };
 
 struct AreaContext {

@@ -88,7 +88,8 @@ AreaServices Player::ForAreas() {
             video,
             device.volume,
             device.keepAliveHandover,
-            shuttingDown_};
+            shuttingDown_,
+            sensors};
 }
 
 bool Player::SleepOrStop(int64_t milliseconds) {

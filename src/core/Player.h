@@ -193,27 +193,7 @@ public:
 
     // The auxiliary board's last readings and the temperature relay rules,
     // each an immutable snapshot; only the sensor polling writes the readings.
-    struct Sensors {
-        std::shared_ptr<const SensorReadings> Readings() const {
-            return std::atomic_load(&readings_);
-        }
-        void SetReadings(std::shared_ptr<const SensorReadings> r) {
-            std::atomic_store(&readings_, std::move(r));
-        }
-        std::shared_ptr<const std::vector<TemperatureRule>> Rules() const {
-            return std::atomic_load(&rules_);
-        }
-        void SetRules(std::shared_ptr<const std::vector<TemperatureRule>> r) {
-            std::atomic_store(&rules_, std::move(r));
-            rulesGeneration.fetch_add(1);
-        }
-        std::atomic<uint32_t> rulesGeneration{0};  // the poller resets its relay states on change
-
-    private:
-        std::shared_ptr<const SensorReadings> readings_ = std::make_shared<SensorReadings>();
-        std::shared_ptr<const std::vector<TemperatureRule>> rules_ =
-            std::make_shared<std::vector<TemperatureRule>>();
-    } sensors;
+    SensorStore sensors;
 
     // netinfo.txt and the control sessions' heartbeat and connection flags.
     NetworkState network;

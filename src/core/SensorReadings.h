@@ -4,7 +4,9 @@
 // brightness schedule, the status command) always sees one consistent poll.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,30 @@ struct TemperatureRule {
     int32_t relay = 0;
     float lower = 0, upper = 0;
     int32_t mode = 0;
+};
+
+// The auxiliary board's last readings and the temperature relay rules, each
+// an immutable snapshot swapped whole; only the sensor polling writes the
+// readings, any thread may read them.
+class SensorStore {
+public:
+    std::shared_ptr<const SensorReadings> Readings() const { return std::atomic_load(&readings_); }
+    void SetReadings(std::shared_ptr<const SensorReadings> r) {
+        std::atomic_store(&readings_, std::move(r));
+    }
+    std::shared_ptr<const std::vector<TemperatureRule>> Rules() const {
+        return std::atomic_load(&rules_);
+    }
+    void SetRules(std::shared_ptr<const std::vector<TemperatureRule>> r) {
+        std::atomic_store(&rules_, std::move(r));
+        rulesGeneration.fetch_add(1);
+    }
+    std::atomic<uint32_t> rulesGeneration{0};  // the poller resets its relay states on change
+
+private:
+    std::shared_ptr<const SensorReadings> readings_ = std::make_shared<SensorReadings>();
+    std::shared_ptr<const std::vector<TemperatureRule>> rules_ =
+        std::make_shared<std::vector<TemperatureRule>>();
 };
 
 }  // namespace led
