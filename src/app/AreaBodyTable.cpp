@@ -12,8 +12,7 @@ namespace led {
 namespace {
 
 // The launch tables of both layers. Text, video and animate areas have no OSD
-// body: in an OSD program they play as the NULL area. A type whose body is
-// not in this build yet plays as the NULL area too.
+// body: in an OSD program they play as the NULL area.
 //
 // Text areas (type 3) count in the exit counter like every other area, so a
 // program holding one stops as soon as its areas have ended instead of only
@@ -26,9 +25,9 @@ constexpr AreaBodyRegistry::Row kRows[] = {
     {area_type::kPictureText, "picture-text", RunPictureTextArea, RunPictureTextArea},
     {area_type::kAnimate, "animate", RunAnimateArea, nullptr},
     {area_type::kDigitalClock, "digital clock", RunDigitalClockArea, RunDigitalClockArea},
-    {area_type::kTemperature, "temperature", nullptr, nullptr},
-    {area_type::kHumidity, "humidity", nullptr, nullptr},
-    {area_type::kNoise, "noise", nullptr, nullptr},
+    {area_type::kTemperature, "temperature", RunSensorArea, RunSensorArea},
+    {area_type::kHumidity, "humidity", RunSensorArea, RunSensorArea},
+    {area_type::kNoise, "noise", RunSensorArea, RunSensorArea},
     {area_type::kCountdown, "countdown", RunCountdownArea, RunCountdownArea},
     {area_type::kSimulationClock, "simulation clock", RunAnalogClockArea, RunAnalogClockArea},
     {area_type::kTable, "table", RunTableArea, RunTableArea},

@@ -74,8 +74,8 @@ const LocaleNames& AreaLocaleNames(const AreaContext& c, std::optional<LocaleNam
     return *holder;
 }
 
-// Digital clock and countdown: a token template drawn into the window, or
-// in OSD text mode described in the OSD file instead.
+// Digital clock, countdown and the sensor areas: a token template drawn into
+// the window, or in OSD text mode described in the OSD file instead.
 void RunTokenTextArea(const AreaContext& c, int type, const ClockLikeTexts& texts) {
     if (c.area.items.empty()) {
         ReportNothingToDraw(c, texts.cycleText);
@@ -88,8 +88,12 @@ void RunTokenTextArea(const AreaContext& c, int type, const ClockLikeTexts& text
     }
     const DeviceFs& fs = c.services.fs;
     const AreaItem& item = c.area.items.front();
+    const bool sensor = SensorTokens(type) != nullptr;
     RichText text;
     if (!item.path.empty() && fs.Exists(item.path)) ReadRichText(fs, item.path, text);
+    // Each value token in a run of its own, so that the valve colours the
+    // value and not the words around it.
+    if (sensor) text.runs = SplitRunsAtToken(SplitRunsAtToken(text.runs, type, 0), type, 1);
     std::vector<std::string> faces;
     for (const TextRun& run : text.runs) faces.push_back(run.face);
     AreaFonts fonts(fs, faces);
@@ -98,8 +102,10 @@ void RunTokenTextArea(const AreaContext& c, int type, const ClockLikeTexts& text
     if (osdText) {
         if (type == area_type::kDigitalClock)
             WriteOsdClockFile(fs, text.runs, item.timeDifference, item.weekdayNames);
-        else
+        else if (type == area_type::kCountdown)
             WriteOsdTimingFile(fs, text.runs);
+        else
+            WriteOsdSensorFile(fs, text.runs, type, item.precision, item.sensorMode);
     }
 
     std::optional<LocaleNames> names;
@@ -110,11 +116,15 @@ void RunTokenTextArea(const AreaContext& c, int type, const ClockLikeTexts& text
     context.arrival = {item.arrivalYear, item.arrivalMonth,  item.arrivalDay,
                        item.arrivalHour, item.arrivalMinute, item.arrivalSecond};
     TokenTextDrawer drawer(std::move(text.runs), type);
+    // A valve that is switched off reads as 1000 from the playlist; an item
+    // without one has nothing to compare with.
+    if (sensor && item.valveEnabled) drawer.SetValve(item.valve, uint32_t(item.valveColour));
     const Rect frame = window->Frame();
     Surface bitmap(frame.width, frame.height);
     std::vector<Point> positions;
     DrawEverySecond(c, texts.cycleText, [&] {
         context.now = c.services.clock.Now();
+        if (sensor) context.sensor = SelectSensorValue(*c.services.sensors.Readings(), type, item);
         Canvas canvas(bitmap);
         canvas.FillAll(Colour{uint32_t(c.area.backgroundColour)});
         drawer.Draw(canvas, context, osdText ? &positions : nullptr);
@@ -144,6 +154,22 @@ void RunCountdownArea(const AreaContext& c) {
                      {osd ? "OSD dclock window" : "dclock window",
                       osd ? "OSD Dclock Area completed" : "Dclock Area completed"});
     spdlog::info("--- Timing thread close");
+}
+
+void RunSensorArea(const AreaContext& c) {
+    const bool osd = c.layer == Layer::Osd;
+    const int type = c.area.type;
+    ClockLikeTexts texts;
+    if (type == area_type::kTemperature)
+        texts = {osd ? "OSD dtemperature window" : "dtemperature window",
+                 osd ? "OSD Dtemperature Area completed" : "Dtemperature Area completed"};
+    else if (type == area_type::kHumidity)
+        texts = {osd ? "OSD dhumidity window" : "dhumidity window",
+                 osd ? "OSD Dhmidity Area completed" : "Dhmidity Area completed"};
+    else
+        texts = {osd ? "OSD dnoise window" : "dnoise window",
+                 osd ? "OSD DNoise Area completed" : "DNoise Area completed"};
+    RunTokenTextArea(c, type, texts);
 }
 
 HandPictures HandPicturesAt(int hour, int minute, int second) {

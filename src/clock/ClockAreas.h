@@ -1,7 +1,7 @@
 #pragma once
-// The digital clock (type 13), countdown (type 17) and simulation clock
-// (type 18) areas: drawn once a second on the player's clock; every fifth
-// draw completes a cycle.
+// The digital clock (type 13), countdown (type 17), simulation clock (type
+// 18) and sensor (temperature 14, humidity 15, noise 16) areas: drawn once a
+// second on the player's clock; every fifth draw completes a cycle.
 
 #include <array>
 #include <memory>
@@ -21,6 +21,10 @@ struct LocaleNames;
 void RunDigitalClockArea(const AreaContext& context);
 void RunCountdownArea(const AreaContext& context);
 void RunAnalogClockArea(const AreaContext& context);
+// Temperature, humidity and noise: the clock's drawing with the sensor's
+// tokens, the reading taken afresh before every draw ("N/A" while it is not
+// valid).
+void RunSensorArea(const AreaContext& context);
 
 // The picture indices of the analog clock at a time of day: hour hand
 // 1..60, minute hand 61..120, second hand 121..180 (the dial is 0).

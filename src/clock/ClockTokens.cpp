@@ -9,6 +9,7 @@
 
 #include "clock/CivilDays.h"
 #include "clock/LunarCalendar.h"
+#include "core/SensorReadings.h"
 #include "platform/text/LocaleNames.h"
 
 namespace led {
@@ -183,6 +184,31 @@ uint32_t ExpandTokens(std::string& text, int areaType, uint32_t mask, const Toke
         });
     }
     return 0;
+}
+
+SensorValue SelectSensorValue(const SensorReadings& r, int areaType, const AreaItem& item) {
+    SensorValue v;
+    v.error = item.error;
+    v.precision = item.precision;
+    auto take = [&](const Reading<float>& reading) {
+        v.reading = reading.value;
+        v.valid = reading.valid;
+    };
+    const int source = item.hardwaremode;
+    if (areaType == area_type::kTemperature) {
+        if (source == 0) take(r.temperatureA);
+        if (source == 1) take(r.temperatureB);
+        if (source == 2) {
+            v.reading = r.temperatureC.value;
+            v.valid = true;
+        }
+    } else if (areaType == area_type::kHumidity) {
+        if (source == 0) take(r.humidityA);
+        if (source == 1) take(r.humidityC);
+    } else if (areaType == area_type::kNoise) {
+        if (source == 0) take(r.noise);
+    }
+    return v;
 }
 
 const char* SensorTokens(int areaType) {

@@ -14,6 +14,7 @@
 namespace led {
 
 struct LocaleNames;
+struct SensorReadings;
 
 // Letters that make a token after "%" in any area's template; a template
 // run ending in "%" joins the next run's first letter only if it is one.
@@ -35,6 +36,12 @@ struct SensorValue {
     float error = 0;    // added to the reading
     int precision = 0;  // 1: one decimal, 2: two, anything else none
 };
+
+// The reading a sensor area shows, with the item's error and precision. The
+// item's hardwaremode picks the source: temperature 0 A, 1 B, 2 C (its own
+// probe, always valid); humidity 0 A, 1 C; noise 0 the noise meter. Any
+// other source is not valid.
+SensorValue SelectSensorValue(const SensorReadings& readings, int areaType, const AreaItem& item);
 
 // What the tokens of an area are expanded from.
 struct TokenContext {

@@ -96,6 +96,25 @@ bool WriteOsdTimingFile(const DeviceFs& fs, const std::vector<TextRun>& runs, in
     return Save(fs, kOsdTimingFile, doc);
 }
 
+bool WriteOsdSensorFile(const DeviceFs& fs, const std::vector<TextRun>& runs, int type,
+                        int precision, int mode, int dpi) {
+    const char* file = OsdFileFor(type);
+    const char* section = OsdSectionFor(type);
+    if (!file || !section || type == area_type::kDigitalClock || type == area_type::kCountdown)
+        return false;
+    XMLDocument doc;
+    XMLElement* sensor =
+        doc.InsertEndChild(doc.NewElement("root"))->ToElement()->InsertNewChildElement(section);
+    AddChild(sensor, "precision", std::to_string(precision));
+    XMLElement* value = sensor->InsertNewChildElement("value");
+    value->SetText("0.000000");
+    value->SetAttribute("enb", "0");
+    value->SetAttribute("col", "ff0000");
+    AddChild(sensor, "mode", std::to_string(mode));
+    AddRuns(sensor, runs, dpi);
+    return Save(fs, file, doc);
+}
+
 bool UpdateOsdPositions(const DeviceFs& fs, int areaType, const std::vector<Point>& positions) {
     const char* file = OsdFileFor(areaType);
     const char* section = OsdSectionFor(areaType);

@@ -1,7 +1,8 @@
 #pragma once
-// The OSD text files: in OSD text mode the clock and countdown areas do not
+// The OSD text files: in OSD text mode the clock, countdown and sensor areas do not
 // show their drawing; they describe their runs and where each run lands in
-// "\nand\osd\osdclock.xml" / "\nand\osd\osdtiming.xml" for the OSD hardware.
+// "\nand\osd\osdclock.xml", "osdtiming.xml", "osdtemperature.xml",
+// "osdhumidity.xml" or "osdnoise.xml" for the OSD hardware.
 
 #include <array>
 #include <string>
@@ -27,6 +28,10 @@ bool WriteOsdClockFile(const DeviceFs& fs, const std::vector<TextRun>& runs,
                        const TimeDifference& difference,
                        const std::array<std::string, 7>& weekdayNames, int dotsPerInch = 96);
 bool WriteOsdTimingFile(const DeviceFs& fs, const std::vector<TextRun>& runs, int dotsPerInch = 96);
+// A sensor area's file (14-16): its precision, a placeholder value the OSD
+// hardware fills in, the temperature mode, and the runs.
+bool WriteOsdSensorFile(const DeviceFs& fs, const std::vector<TextRun>& runs, int areaType,
+                        int precision, int mode, int dotsPerInch = 96);
 // Sets the "x" and "y" of every run's "area" element (positions in run
 // order, already on the raster) in one load and save.
 bool UpdateOsdPositions(const DeviceFs& fs, int areaType, const std::vector<Point>& positions);

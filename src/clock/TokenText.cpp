@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace led {
 
@@ -23,6 +24,34 @@ FontRequest RunFontRequest(const TextRun& run, int dpi) {
     r.pitchAndFamily = 0x30;
     r.face = run.face;
     return r;
+}
+
+std::vector<TextRun> SplitRunsAtToken(const std::vector<TextRun>& runs, int areaType, int mode) {
+    const char* tokens = SensorTokens(areaType);
+    if (!tokens || mode < 0 || size_t(mode) >= std::strlen(tokens)) return runs;
+    const std::string token{'%', tokens[mode]};
+    std::vector<TextRun> out;
+    out.reserve(runs.size());
+    for (const TextRun& run : runs) {
+        bool first = true;
+        auto piece = [&](std::string text) {
+            if (text.empty()) return;
+            TextRun part = run;
+            part.text = std::move(text);
+            part.newLine = run.newLine && first;
+            first = false;
+            out.push_back(std::move(part));
+        };
+        size_t from = 0;
+        for (size_t at; (at = run.text.find(token, from)) != std::string::npos;
+             from = at + token.size()) {
+            piece(run.text.substr(from, at - from));
+            piece(token);
+        }
+        piece(run.text.substr(from));
+        if (first) out.push_back(run);  // an empty run stays, line break and all
+    }
+    return out;
 }
 
 TokenTextDrawer::TokenTextDrawer(std::vector<TextRun> runs, int areaType, int dpi)
@@ -69,8 +98,11 @@ void TokenTextDrawer::Draw(Canvas& canvas, const TokenContext& context,
         for (size_t i = 0; i < texts.size(); ++i) {
             const TextRun& run = runs_[begin + i];
             const int y = top + lineHeight - sizes[i].height;
+            uint32_t colour = run.colour;
+            if (hasValve_ && IsValueRun(run.text, areaType_) && ReachesValve(texts[i], valve_))
+                colour = valveColour_;
             canvas.DrawText(fonts_[begin + i], texts[i], {x, y, sizes[i].width, sizes[i].height},
-                            Colour{run.colour});
+                            Colour{colour});
             if (positions) (*positions)[begin + i] = {x, y};
             x += sizes[i].width;
         }

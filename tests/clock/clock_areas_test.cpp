@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <optional>
 #include <thread>
 
 #include "app/MainWindow.h"
@@ -12,6 +14,7 @@
 #include "clock/ClockAreas.h"
 #include "clock/OsdExport.h"
 #include "clock/TokenText.h"
+#include "core/SensorReadings.h"
 #include "platform/fs/DeviceFs.h"
 #include "platform/image/PngWriter.h"
 #include "platform/text/LocaleNames.h"
@@ -81,6 +84,26 @@ TEST(TokenText, LinesAlignByTheirFirstRunAndRunsShareABottom) {
     EXPECT_EQ(positions[2].y, big.height);
     EXPECT_EQ(drawer.Mask() != 0, true);
     EXPECT_FALSE(Inked(surface).IsEmpty());
+}
+
+TEST(TokenText, SensorTokensStandInRunsOfTheirOwn) {
+    TextRun first = MakeRun("T %C°C = %F°F", 24, 1, true);
+    std::vector<TextRun> runs =
+        SplitRunsAtToken({first, MakeRun("", 24)}, area_type::kTemperature, 0);
+    runs = SplitRunsAtToken(runs, area_type::kTemperature, 1);
+    std::vector<std::string> texts;
+    for (const TextRun& r : runs) texts.push_back(r.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"T ", "%C", "°C = ", "%F", "°F", ""}));
+    EXPECT_TRUE(runs[0].newLine);
+    EXPECT_FALSE(runs[1].newLine) << "only the first piece starts the line";
+    EXPECT_EQ(runs[3].alignment, 1);
+    // Humidity has one token; another type's tokens stay text.
+    runs = SplitRunsAtToken({MakeRun("%u%%C", 24)}, area_type::kHumidity, 0);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].text, "%u");
+    EXPECT_EQ(runs[1].text, "%%C");
+    EXPECT_EQ(SplitRunsAtToken({MakeRun("%o%o", 24)}, area_type::kNoise, 1).size(), 1u)
+        << "noise has no second token";
 }
 
 TEST(TokenText, TokensChangeWithTheTime) {
@@ -206,6 +229,28 @@ TEST(OsdExport, ClockFileListsRunsAndTakesPositions) {
     EXPECT_NE(fs.ReadText(kOsdTimingFile)->find("<timing/>"), std::string::npos);
 }
 
+TEST(OsdExport, SensorFilesHoldPrecisionPlaceholderModeAndRuns) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "nand");
+    DeviceFs fs(dir.Path());
+    ASSERT_TRUE(WriteOsdSensorFile(fs, {MakeRun("%C", 24), MakeRun(" C", 24)},
+                                   area_type::kTemperature, 1, 2));
+    ASSERT_TRUE(UpdateOsdPositions(fs, area_type::kTemperature, {{5, 6}, {50, 6}}));
+    const std::string xml = *fs.ReadText("\\nand\\osd\\osdtemperature.xml");
+    const size_t precision = xml.find("<precision>1</precision>");
+    const size_t value = xml.find("<value enb=\"0\" col=\"ff0000\">0.000000</value>");
+    const size_t mode = xml.find("<mode>2</mode>");
+    const size_t area = xml.find("<area id=\"1\" x=\"50\" y=\"6\">");
+    ASSERT_NE(precision, std::string::npos) << xml;
+    ASSERT_NE(value, std::string::npos) << xml;
+    ASSERT_NE(mode, std::string::npos) << xml;
+    ASSERT_NE(area, std::string::npos) << xml;
+    EXPECT_TRUE(precision < value && value < mode && mode < area) << "in this order: " << xml;
+    ASSERT_TRUE(WriteOsdSensorFile(fs, {}, area_type::kNoise, 0, 0));
+    EXPECT_NE(fs.ReadText("\\nand\\osd\\osdnoise.xml")->find("<noise>"), std::string::npos);
+    EXPECT_FALSE(WriteOsdSensorFile(fs, {}, area_type::kDigitalClock, 0, 0));
+}
+
 TEST(FontDirectory, FindAndMerge) {
     test::TempDir dir;
     std::filesystem::create_directories(dir.Path() / "nand" / "fonttemp");
@@ -266,21 +311,51 @@ protected:
         player->queue.Quit(0);
         loop.join();
     }
-    void Play(int type, bool withItem) {
+    // One area at (10, 20), 120 x 40, with a white 20-point template.
+    void Play(int type, std::optional<std::string> text, AreaItem item = {}) {
         auto p = std::make_shared<ProgramRecord>();
         AreaRecord a;
         a.type = type;
         a.left = 10, a.top = 20, a.right = 129, a.bottom = 59;
-        if (withItem) {
+        if (text) {
             test::WriteHostFile(dir.Path() / "Storage Card" / "video" / "clock.rtf",
                                 "{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}}{\\colortbl ;"
-                                "\\red255\\green255\\blue255;}\\cf1\\fs40 %H:%M:%S}");
-            AreaItem item;
+                                "\\red255\\green255\\blue255;}\\cf1\\fs40 " +
+                                    *text + "}");
             item.path = "\\Storage Card\\video\\clock.rtf";
             a.items.push_back(item);
         }
         p->areas.push_back(a);
         StartProgram(*player, p, Layer::Normal);
+    }
+    Surface AreaPixels() {
+        Surface raster = player->output.display->CaptureRaster();
+        Surface area(120, 40);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 120; ++x) area.SetPixel(x, y, raster.Pixel(10 + x, 20 + y));
+        return area;
+    }
+    // The area shows `text` as a plain run of the template's style would.
+    bool Shows(const std::string& text, uint32_t colour = kWhite) {
+        TextRun run = MakeRun(text, 40);
+        run.colour = colour;
+        TokenTextDrawer drawer({run}, area_type::kDigitalClock);
+        Surface expected(120, 40);
+        Canvas canvas(expected);
+        drawer.Draw(canvas, TokenContext{});
+        return Eventually([&] {
+            Surface shown = AreaPixels();
+            for (int y = 0; y < 40; ++y)
+                for (int x = 0; x < 120; ++x)
+                    if ((shown.Pixel(x, y) & 0xFFFFFF) != (expected.Pixel(x, y) & 0xFFFFFF))
+                        return false;
+            return true;
+        });
+    }
+    void Readings(const std::function<void(SensorReadings&)>& fill) {
+        auto r = std::make_shared<SensorReadings>();
+        fill(*r);
+        player->sensors.SetReadings(r);
     }
     int WhitePixels() {
         Surface raster = player->output.display->CaptureRaster();
@@ -293,7 +368,7 @@ protected:
 };
 
 TEST_F(ClockAreaTest, DrawsEverySecondAndCompletesACycleEveryFiveDraws) {
-    Play(area_type::kDigitalClock, true);
+    Play(area_type::kDigitalClock, "%H:%M:%S");
     ASSERT_TRUE(Eventually([&] { return WhitePixels() > 20; }));
     auto& counter = player->playback.normal.Run()->completionCounters[0];
     ASSERT_TRUE(Eventually([&] { return counter.load() >= 6; }, std::chrono::seconds(30)));
@@ -302,9 +377,66 @@ TEST_F(ClockAreaTest, DrawsEverySecondAndCompletesACycleEveryFiveDraws) {
 }
 
 TEST_F(ClockAreaTest, AnAreaWithoutItemsCountsAsDoneAtOnce) {
-    Play(area_type::kCountdown, false);
+    Play(area_type::kCountdown, std::nullopt);
     ASSERT_TRUE(Eventually([&] { return player->playback.normal.cycleMessageCount == 1; }));
     EXPECT_EQ(player->playback.normal.Run()->completionCounters[0], 1);
+}
+
+TEST_F(ClockAreaTest, SensorAreasShowTheSelectedReadingCorrectedAndRounded) {
+    Readings([](SensorReadings& r) {
+        r.temperatureA = {23.46f, true};
+        r.temperatureB = {99, true};
+    });
+    AreaItem item;
+    item.precision = 1;
+    item.error = -0.5f;
+    Play(area_type::kTemperature, "%C", item);
+    EXPECT_TRUE(Shows("23.0"));
+    // The reading is taken afresh before every draw; an invalid one is N/A.
+    Readings([](SensorReadings& r) { r.temperatureA = {23.46f, false}; });
+    EXPECT_TRUE(Shows("N/A"));
+    StopProgram(*player, 1, false);
+
+    Readings([](SensorReadings& r) { r.humidityC = {55.5f, true}; });
+    item = {};
+    item.hardwaremode = 1;  // the second humidity probe
+    Play(area_type::kHumidity, "%u", item);
+    EXPECT_TRUE(Shows("56"));
+    StopProgram(*player, 1, false);
+
+    Readings([](SensorReadings& r) { r.noise = {40, true}; });
+    item.hardwaremode = 1;  // noise has one meter only
+    Play(area_type::kNoise, "%o", item);
+    EXPECT_TRUE(Shows("N/A"));
+}
+
+TEST_F(ClockAreaTest, AValueReachingTheValveIsDrawnInTheValveColour) {
+    constexpr uint32_t kAlarm = 0x0000FF;  // red, 0x00BBGGRR
+    Readings([](SensorReadings& r) { r.temperatureC = {30.0f, false}; });
+    AreaItem item;
+    item.precision = 1;
+    item.hardwaremode = 2;  // the player's own probe: always valid
+    item.valveEnabled = true;
+    item.valve = 30;
+    item.valveColour = int32_t(kAlarm);
+    Play(area_type::kTemperature, "%C", item);
+    EXPECT_TRUE(Shows("30.0", kAlarm));
+    Readings([](SensorReadings& r) { r.temperatureC = {29.9f, false}; });
+    EXPECT_TRUE(Shows("29.9", kWhite));
+    StopProgram(*player, 1, false);
+
+    // A switched-off valve is never reached.
+    Readings([](SensorReadings& r) { r.temperatureC = {30.0f, false}; });
+    item.valveEnabled = false;
+    Play(area_type::kTemperature, "%C", item);
+    EXPECT_TRUE(Shows("30.0", kWhite));
+}
+
+TEST_F(ClockAreaTest, SensorAreasCompleteTheirCycles) {
+    Play(area_type::kNoise, "%o dB");
+    auto& counter = player->playback.normal.Run()->completionCounters[0];
+    ASSERT_TRUE(Eventually([&] { return counter.load() >= 5; }, std::chrono::seconds(30)));
+    EXPECT_TRUE(Eventually([&] { return player->playback.normal.cycleMessageCount >= 1; }));
 }
 
 }  // namespace
