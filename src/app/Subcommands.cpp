@@ -96,17 +96,18 @@ int RunInspectSchedules(const CLI::App& sub, const Settings& settings) {
 }
 
 void DeclareExpandTokens(CLI::App& sub) {
-    sub.add_option("--area", "Area type: 13 clock, 17 countdown (14-16 sensors)")
+    sub.add_option("--area",
+                   "Area type: 13 clock, 17 countdown, 14 temperature, 15 humidity, 16 noise")
         ->check(CLI::TypeValidator<int>());
     sub.add_option("--format", "Template text holding the tokens")->required();
     sub.add_option("--at", "\"YYYY-MM-DD HH:MM:SS\", or - for one such time per line on stdin");
     sub.add_option("--differ", "Time difference TYPE,D,H,M,S (type 0 subtracts)");
     sub.add_option("--weeknames", "Seven weekday names for %E, Sunday first, comma-separated");
     sub.add_option("--arrival", "Countdown arrival Y,MO,D,H,MI,S");
-    sub.add_option("--value", "Sensor value");
-    sub.add_option("--valid", "Sensor value valid: 0 or 1");
-    sub.add_option("--error", "Sensor correction");
-    sub.add_option("--precision", "Sensor decimals");
+    sub.add_option("--value", "Sensor areas: the reading (default 0)");
+    sub.add_option("--valid", "Sensor areas: 1 the reading is valid (default), 0 shows N/A");
+    sub.add_option("--error", "Sensor areas: the correction added to the reading (default 0)");
+    sub.add_option("--precision", "Sensor areas: 1 or 2 decimals, anything else none (default 0)");
 }
 
 int RunExpandTokens(const CLI::App& sub, const Settings& settings) {
@@ -118,8 +119,10 @@ int RunExpandTokens(const CLI::App& sub, const Settings& settings) {
     o.differ = Given(sub, "--differ", "");
     o.weeknames = Given(sub, "--weeknames", "");
     o.arrival = Given(sub, "--arrival", "");
-    for (const char* name : {"--value", "--valid", "--error", "--precision"})
-        if (!Given(sub, name, "").empty()) o.sensorOptions = true;
+    o.value = Given(sub, "--value", "");
+    o.valid = Given(sub, "--valid", "");
+    o.error = Given(sub, "--error", "");
+    o.precision = Given(sub, "--precision", "");
     return ExpandTokensTool(o, settings, std::cin, std::cout, std::cerr);
 }
 
@@ -139,7 +142,7 @@ constexpr SubcommandRow kSubcommands[] = {
      RunEffectSheet},
     {"inspect-schedules", "Print a day of the brightness, power, volume and relay schedules",
      DeclareInspectSchedules, RunInspectSchedules},
-    {"expand-tokens", "Expand a clock or countdown template's tokens", DeclareExpandTokens,
+    {"expand-tokens", "Expand a clock, countdown or sensor template's tokens", DeclareExpandTokens,
      RunExpandTokens},
     {"read-rtf", "Read a rich text template and print its runs as JSON", DeclareReadRtf,
      RunReadRtf},

@@ -1,5 +1,6 @@
 #include "app/TokenTools.h"
 
+#include <cmath>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -36,23 +37,64 @@ bool ParseIntegers(const std::string& text, size_t count, std::vector<int>& valu
     return values.size() == count;
 }
 
+bool ParseNumber(const std::string& text, double& value) {
+    try {
+        size_t used = 0;
+        value = std::stod(text, &used);
+        return used == text.size() && std::isfinite(value);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// The sensor options into the context; false (with the message written)
+// when one is not a number.
+bool ReadSensorOptions(const ExpandTokensOptions& o, SensorValue& sensor, std::ostream& err) {
+    double value = 0, error = 0, precision = 0, valid = 1;
+    const struct {
+        const std::string& text;
+        double& target;
+        const char* name;
+    } fields[] = {{o.value, value, "--value"},
+                  {o.error, error, "--error"},
+                  {o.precision, precision, "--precision"},
+                  {o.valid, valid, "--valid"}};
+    for (const auto& f : fields) {
+        if (!f.text.empty() && !ParseNumber(f.text, f.target)) {
+            err << "expand-tokens: " << f.name << " wants a number, not \"" << f.text << "\"\n";
+            return false;
+        }
+    }
+    if (valid != 0 && valid != 1) {
+        err << "expand-tokens: --valid wants 0 or 1\n";
+        return false;
+    }
+    sensor.reading = float(value);
+    sensor.error = float(error);
+    sensor.precision = int(precision);
+    sensor.valid = valid == 1;
+    return true;
+}
+
 }  // namespace
 
 int ExpandTokensTool(const ExpandTokensOptions& o, const Settings& settings, std::istream& in,
                      std::ostream& out, std::ostream& err) {
-    if (o.area >= 14 && o.area <= 16) {
-        err << "expand-tokens: the sensor areas' tokens are not available in this build\n";
+    const bool sensorArea = SensorTokens(o.area) != nullptr;
+    if (o.area != 13 && o.area != 17 && !sensorArea) {
+        err << "expand-tokens: area type " << o.area
+            << " has no tokens (13 clock, 14 temperature, 15 humidity, 16 noise, 17 countdown)\n";
         return 2;
     }
-    if (o.area != 13 && o.area != 17) {
-        err << "expand-tokens: area type " << o.area << " has no tokens (13 clock, 17 countdown)\n";
-        return 2;
-    }
-    if (o.sensorOptions) {
-        err << "expand-tokens: --value, --valid, --error and --precision are for sensor areas\n";
+    const bool sensorOptions =
+        !o.value.empty() || !o.valid.empty() || !o.error.empty() || !o.precision.empty();
+    if (sensorOptions && !sensorArea) {
+        err << "expand-tokens: --value, --valid, --error and --precision are for sensor areas "
+               "(14-16)\n";
         return 2;
     }
     TokenContext context;
+    if (sensorArea && !ReadSensorOptions(o, context.sensor, err)) return 2;
     std::vector<int> v;
     if (!o.differ.empty()) {
         if (!ParseIntegers(o.differ, 5, v)) {

@@ -17,7 +17,9 @@ struct ExpandTokensOptions {
     std::string differ;     // TYPE,D,H,M,S
     std::string weeknames;  // SUN,...,SAT
     std::string arrival;    // Y,MO,D,H,MI,S
-    bool sensorOptions = false;
+    // Sensor areas (14-16): the reading, whether it is valid, the item's
+    // error and precision. Empty: not given.
+    std::string value, valid, error, precision;
 };
 
 int ExpandTokensTool(const ExpandTokensOptions& options, const Settings& settings, std::istream& in,

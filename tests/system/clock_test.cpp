@@ -92,6 +92,18 @@ TEST(ClockSystemTest, ExpandTokensForAYearOfDays) {
               "23\n");
 }
 
+TEST(ClockSystemTest, ExpandTokensFormatsSensorReadings) {
+    EXPECT_EQ(RunTool("expand-tokens --area 14 --format '%C C / %F F' --value 23.46 --error -0.5 "
+                      "--precision 1"),
+              "23.0 C / 73.3 F\n");
+    EXPECT_EQ(RunTool("expand-tokens --area 15 --format '%u%' --value 55.5"), "56%\n");
+    EXPECT_EQ(RunTool("expand-tokens --area 16 --format '%o dB' --value 40 --valid 0"), "N/A dB\n");
+    // Bad numbers and sensor options on a clock are refused, with nothing printed.
+    EXPECT_EQ(RunTool("expand-tokens --area 14 --format '%C' --value warm"), "");
+    EXPECT_EQ(RunTool("expand-tokens --area 14 --format '%C' --valid 2"), "");
+    EXPECT_EQ(RunTool("expand-tokens --area 13 --format '%H' --value 1"), "");
+}
+
 TEST(ClockSystemTest, ReadRtfPrintsTheRuns) {
     test::TempDir dir;
     const auto file = dir.Path() / "t.rtf";
