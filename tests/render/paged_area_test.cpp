@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
+#include <utility>
 
 #include "platform/clock/Clock.h"
 #include "platform/image/ImageCodec.h"
@@ -89,6 +92,78 @@ TEST_F(OsdPagedAreaTest, OsdPictureTextWipesEachPageOutButATableLeavesItUntilThe
         ASSERT_EQ(RasterPixel(40, 30), 0xffffffu) << "after " << i << " ms";
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+// Real time, and entry speed 6 (10 ms a step): a push across the 64 x 32
+// area lasts a third of a second or more, so the frames in the middle of
+// it are seen however loaded the machine is.
+class ScrollingPagesTest : public PagedAreaTest {
+protected:
+    ScrollingPagesTest() : PagedAreaTest(1.0) {
+        WriteBmp("red.bmp", Solid(64, 32, kRed));
+        WriteBmp("green.bmp", Solid(64, 32, kGreen));
+        WriteBmp("blue.bmp", Solid(64, 32, kBlue));
+    }
+    static constexpr uint32_t kRed = 0xff0000, kGreen = 0x00ff00, kBlue = 0x0000ff;
+    using Pair = std::pair<uint32_t, uint32_t>;
+
+    AreaItem ThreePages(int effect) {
+        AreaItem item = Pages({"red.bmp", "green.bmp", "blue.bmp"}, effect, 0, /*remain=*/0);
+        item.movespeedIn = 6;
+        return item;
+    }
+    // The colours along the area's middle column (top to bottom) or middle
+    // row (left to right), runs of one colour collapsed.
+    std::vector<uint32_t> Strip(bool column) {
+        const Surface raster = player->output.display->CaptureRaster();
+        std::vector<uint32_t> colours;
+        const int n = column ? area.height : area.width;
+        for (int i = 0; i < n; ++i) {
+            const uint32_t px = (column ? raster.Pixel(area.x + area.width / 2, area.y + i)
+                                        : raster.Pixel(area.x + i, area.y + area.height / 2)) &
+                                0xffffff;
+            if (colours.empty() || colours.back() != px) colours.push_back(px);
+        }
+        return colours;
+    }
+    // Every two-colour split seen, in the order first seen, until `until`
+    // has been seen.
+    std::vector<Pair> SplitsUntil(bool column, Pair until) {
+        std::vector<Pair> seen;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < deadline) {
+            const std::vector<uint32_t> strip = Strip(column);
+            if (strip.size() == 2) {
+                const Pair split{strip[0], strip[1]};
+                if (std::find(seen.begin(), seen.end(), split) == seen.end()) seen.push_back(split);
+                if (split == until) break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return seen;
+    }
+};
+
+TEST_F(ScrollingPagesTest, EffectFiveScrollsEveryPageDirectlyBehindTheLastAcrossCycles) {
+    Play(area_type::kPictureText, {ThreePages(5)});
+    // Upward: the leaving page on top, the arriving one below it.
+    const std::vector<Pair> seen = SplitsUntil(/*column=*/true, {kBlue, kRed});
+    const std::vector<Pair> expected = {{0, kRed}, {kRed, kGreen}, {kGreen, kBlue}, {kBlue, kRed}};
+    EXPECT_EQ(seen, expected)
+        << "the first page rises out of the cleared area, every later one (the first page "
+           "of the second cycle too) behind the page before, never out of a clear";
+}
+
+TEST_F(ScrollingPagesTest, EffectTwoHundredIsTheLeftwardPush) {
+    Play(area_type::kPictureText, {ThreePages(200)});
+    // Not a continuous push: each page comes in from the right of the area
+    // cleared to the background.
+    const std::vector<Pair> seen = SplitsUntil(/*column=*/false, {0, kBlue});
+    EXPECT_NE(std::find(seen.begin(), seen.end(), Pair{0, kGreen}), seen.end());
+    for (const Pair& split : seen)
+        EXPECT_EQ(split.first, 0u) << "the arriving page comes in from the right: " << std::hex
+                                   << split.second << " on the left";
+    EXPECT_EQ(Strip(/*column=*/true).size(), 1u) << "nothing moves vertically";
 }
 
 // Real time: frames of 500 ms are long enough to be seen one by one even on
