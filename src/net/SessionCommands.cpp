@@ -14,15 +14,6 @@
 #include "storage/Files.h"
 
 namespace led {
-namespace {
-
-void NotInThisBuild(Request& r, const char* what) {
-    spdlog::info("control {} from {}: {} are not part of this build", int(r.code),
-                 r.peer.ToString(), what);
-}
-
-}  // namespace
-
 void OnHeartbeat(Request& r) { r.Ack(); }
 
 void OnSetHeartbeatInterval(Request& r) {

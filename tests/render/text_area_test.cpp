@@ -74,6 +74,22 @@ TEST_F(TextAreaTest, WithoutItemsOnlyTheCompletionCounterIsSet) {
     EXPECT_EQ(player->playback.normal.cycleMessageCount, 0);
 }
 
+TEST_F(TextAreaTest, EmptyAndHugeTextsAreDrawnCutToTheAreaAndCount) {
+    area = {20, 10, 100, 30};
+    AreaRecord a = MakeArea(area_type::kText);
+    a.items = {Text("", 24, 0x0000ff, false),
+               Text(std::string(64 * 1024, 'W'), 24, 0x00ff00, false)};
+    Start(std::move(a));
+    ASSERT_TRUE(Eventually([&] { return Run().exitCounter == 1; }));
+    EXPECT_EQ(Run().completionCounters[0], 1);
+    const Rect green = BoxOf(8);
+    ASSERT_FALSE(green.IsEmpty()) << "the long line shows as far as the area goes";
+    EXPECT_GE(green.x, 20);
+    EXPECT_GE(green.y, 10);
+    EXPECT_LE(green.Right(), 20 + 100) << "and not beyond";
+    EXPECT_LE(green.Bottom(), 10 + 30);
+}
+
 TEST(TextItemsTest, AFontThatCannotBeMadeStopsTheDrawingThere) {
     Surface s(100, 40);
     Canvas canvas(s);
