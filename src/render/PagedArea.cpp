@@ -54,21 +54,9 @@ private:
     }
 
     bool PlayPage(const AreaContext& c, Window& window, const AreaItem& item, const Surface& page) {
-        const std::atomic<bool>& stop = c.run->stopFlag;
-        const uint32_t delay = EffectDelay(item.movespeedIn);
-        const int entry =
-            item.effectIn == kRandomEffect ? RandomEffectNumber(random_) : item.effectIn;
-        const bool continuous = entry == 5 || entry == 7;
-
-        EffectRequest show;
-        show.number = entry;
-        show.column = EffectColumn::Text;
-        show.mode = EffectMode::Show;
-        show.delay = delay;
-        show.background = background_;
-        show.first = firstPage_;
-        RunEffect(show, window, page, c.services.clock, stop, &c.services.shuttingDown);
-        if (continuous) firstPage_ = false;
+        const int entry = RunItemEntryEffect(c, window, page, item, EffectColumn::Text, random_,
+                                             background_, firstPage_);
+        if (entry == 5 || entry == 7) firstPage_ = false;  // the continuous pushes
         // The page stays as the effect's last frame left it: no final copy.
         if (c.StopRequested()) return false;
 

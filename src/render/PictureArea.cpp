@@ -5,7 +5,6 @@
 #include <random>
 #include <set>
 
-#include "platform/clock/Clock.h"
 #include "platform/config/Settings.h"
 #include "platform/display/Display.h"
 #include "platform/events/EventLog.h"
@@ -43,8 +42,6 @@ public:
 
     // One item; false when the stop flag was seen.
     bool Play(const AreaContext& c, Window& window, const AreaItem& item) {
-        const Clock& clock = c.services.clock;
-        const std::atomic<bool>& stop = c.run->stopFlag;
         ImageResult loaded = LoadPictureFile(codec_, c.services.fs, item.path, background_);
         if (!loaded) {
             // Skipped without remain time; said once per file, not every cycle.
@@ -55,17 +52,8 @@ public:
         const Rect frame = window.Frame();
         std::optional<Surface> picture =
             PlaceInWindow(std::move(loaded.picture), {frame.width, frame.height}, background_);
-        const uint32_t delay = EffectDelay(item.movespeedIn);
-        const int entry =
-            item.effectIn == kRandomEffect ? RandomEffectNumber(random_) : item.effectIn;
-
-        EffectRequest show;
-        show.number = entry;
-        show.column = EffectColumn::Picture;
-        show.mode = EffectMode::Show;
-        show.delay = delay;
-        show.background = background_;
-        RunEffect(show, window, *picture, clock, stop, &c.services.shuttingDown);
+        const int entry = RunItemEntryEffect(c, window, *picture, item, EffectColumn::Picture,
+                                             random_, background_);
         if (c.StopRequested()) return false;
         if (entry != 42) DrawPlain(window, &*picture);
         if (c.layer == Layer::Normal) picture.reset();  // the window keeps what it shows
