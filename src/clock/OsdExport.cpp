@@ -98,13 +98,11 @@ bool WriteOsdTimingFile(const DeviceFs& fs, const std::vector<TextRun>& runs, in
 
 bool WriteOsdSensorFile(const DeviceFs& fs, const std::vector<TextRun>& runs, int type,
                         int precision, int mode, int dpi) {
-    const char* file = OsdFileFor(type);
-    const char* section = OsdSectionFor(type);
-    if (!file || !section || type == area_type::kDigitalClock || type == area_type::kCountdown)
-        return false;
+    if (!SensorTokens(type)) return false;
     XMLDocument doc;
-    XMLElement* sensor =
-        doc.InsertEndChild(doc.NewElement("root"))->ToElement()->InsertNewChildElement(section);
+    XMLElement* sensor = doc.InsertEndChild(doc.NewElement("root"))
+                             ->ToElement()
+                             ->InsertNewChildElement(OsdSectionFor(type));
     AddChild(sensor, "precision", std::to_string(precision));
     XMLElement* value = sensor->InsertNewChildElement("value");
     value->SetText("0.000000");
@@ -112,7 +110,7 @@ bool WriteOsdSensorFile(const DeviceFs& fs, const std::vector<TextRun>& runs, in
     value->SetAttribute("col", "ff0000");
     AddChild(sensor, "mode", std::to_string(mode));
     AddRuns(sensor, runs, dpi);
-    return Save(fs, file, doc);
+    return Save(fs, OsdFileFor(type), doc);
 }
 
 bool UpdateOsdPositions(const DeviceFs& fs, int areaType, const std::vector<Point>& positions) {
