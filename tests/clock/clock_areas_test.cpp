@@ -7,9 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <optional>
-#include <thread>
 
-#include "app/MainWindow.h"
 #include "clock/AreaFonts.h"
 #include "clock/ClockAreas.h"
 #include "clock/OsdExport.h"
@@ -18,9 +16,8 @@
 #include "platform/fs/DeviceFs.h"
 #include "platform/image/PngWriter.h"
 #include "platform/text/LocaleNames.h"
-#include "program/ProgramControl.h"
 #include "storage/FontDirectory.h"
-#include "support/TestPlayer.h"
+#include "support/AreaHarness.h"
 
 namespace led {
 namespace {
@@ -294,59 +291,43 @@ TEST(AreaFonts, NotAFontFileIsSkipped) {
     EXPECT_TRUE(fonts.Added().empty());
 }
 
-// The digital clock played by a real area thread on virtual time.
-class ClockAreaTest : public ::testing::Test {
+// The clock-like areas played by real area threads on virtual time.
+class ClockAreaTest : public test::AreaHarness {
 protected:
-    ClockAreaTest() {
-        std::filesystem::create_directories(dir.Path() / "Storage Card" / "video");
-        std::filesystem::create_directories(dir.Path() / "nand" / "table");
-        player = test::MakeTestPlayer(dir.Path(), 50.0);
-        test::OpenMainWindow(*player, {200, 100});
-        loop = std::thread([this] {
-            player->queue.Run([this](const Message& m) { return MainWndProc(*player, m); });
-        });
-    }
-    ~ClockAreaTest() override {
-        StopProgram(*player, 1, false);
-        player->queue.Quit(0);
-        loop.join();
-    }
-    // One area at (10, 20), 120 x 40, with a white 20-point template.
+    ClockAreaTest() : AreaHarness(50.0) { area = {10, 20, 120, 40}; }
+    // One area with a white 20-point template.
     void Play(int type, std::optional<std::string> text, AreaItem item = {}) {
-        auto p = std::make_shared<ProgramRecord>();
-        AreaRecord a;
-        a.type = type;
-        a.left = 10, a.top = 20, a.right = 129, a.bottom = 59;
+        AreaRecord a = MakeArea(type);
         if (text) {
-            test::WriteHostFile(dir.Path() / "Storage Card" / "video" / "clock.rtf",
+            test::WriteHostFile(video / "clock.rtf",
                                 "{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}}{\\colortbl ;"
                                 "\\red255\\green255\\blue255;}\\cf1\\fs40 " +
                                     *text + "}");
-            item.path = "\\Storage Card\\video\\clock.rtf";
+            item.path = BoardPath("clock.rtf");
             a.items.push_back(item);
         }
-        p->areas.push_back(a);
-        StartProgram(*player, p, Layer::Normal);
+        Start(std::move(a));
     }
     Surface AreaPixels() {
         Surface raster = player->output.display->CaptureRaster();
-        Surface area(120, 40);
-        for (int y = 0; y < 40; ++y)
-            for (int x = 0; x < 120; ++x) area.SetPixel(x, y, raster.Pixel(10 + x, 20 + y));
-        return area;
+        Surface shown(area.width, area.height);
+        for (int y = 0; y < area.height; ++y)
+            for (int x = 0; x < area.width; ++x)
+                shown.SetPixel(x, y, raster.Pixel(area.x + x, area.y + y));
+        return shown;
     }
     // The area shows `text` as a plain run of the template's style would.
     bool Shows(const std::string& text, uint32_t colour = kWhite) {
         TextRun run = MakeRun(text, 40);
         run.colour = colour;
         TokenTextDrawer drawer({run}, area_type::kDigitalClock);
-        Surface expected(120, 40);
+        Surface expected(area.width, area.height);
         Canvas canvas(expected);
         drawer.Draw(canvas, TokenContext{});
         return Eventually([&] {
             Surface shown = AreaPixels();
-            for (int y = 0; y < 40; ++y)
-                for (int x = 0; x < 120; ++x)
+            for (int y = 0; y < area.height; ++y)
+                for (int x = 0; x < area.width; ++x)
                     if ((shown.Pixel(x, y) & 0xFFFFFF) != (expected.Pixel(x, y) & 0xFFFFFF))
                         return false;
             return true;
@@ -358,13 +339,8 @@ protected:
         player->sensors.SetReadings(r);
     }
     int WhitePixels() {
-        Surface raster = player->output.display->CaptureRaster();
-        return test::CountPixels(raster, {10, 20, 120, 40}, kWhite);
+        return test::CountPixels(player->output.display->CaptureRaster(), area, kWhite);
     }
-
-    test::TempDir dir;
-    std::unique_ptr<Player> player;
-    std::thread loop;
 };
 
 TEST_F(ClockAreaTest, DrawsEverySecondAndCompletesACycleEveryFiveDraws) {

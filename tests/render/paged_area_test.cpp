@@ -11,7 +11,7 @@
 #include "platform/clock/Clock.h"
 #include "platform/image/ImageCodec.h"
 #include "render/AnimateArea.h"
-#include "render/AreaHarness.h"
+#include "support/AreaHarness.h"
 #include "render/FrameDecoder.h"
 
 namespace led {

@@ -5,7 +5,7 @@
 #include <limits>
 #include <thread>
 
-#include "render/AreaHarness.h"
+#include "support/AreaHarness.h"
 
 namespace led {
 namespace {

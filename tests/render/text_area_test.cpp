@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/AreaHarness.h"
+#include "support/AreaHarness.h"
 #include "render/TextArea.h"
 
 namespace led {

@@ -33,14 +33,18 @@ bool Readable(int fd, std::chrono::milliseconds timeout) {
 
 }  // namespace
 
+Bytes FrameHead(uint8_t code, uint32_t lengthField) {
+    return {'*',
+            '#',
+            code,
+            uint8_t(lengthField),
+            uint8_t(lengthField >> 8),
+            uint8_t(lengthField >> 16),
+            uint8_t(lengthField >> 24)};
+}
+
 Bytes FrameWithLength(uint8_t code, uint32_t lengthField, const Bytes& payload) {
-    Bytes f = {'*',
-               '#',
-               code,
-               uint8_t(lengthField),
-               uint8_t(lengthField >> 8),
-               uint8_t(lengthField >> 16),
-               uint8_t(lengthField >> 24)};
+    Bytes f = FrameHead(code, lengthField);
     f.insert(f.end(), payload.begin(), payload.end());
     f.push_back('#');
     f.push_back('*');

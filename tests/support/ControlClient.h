@@ -18,6 +18,8 @@ using Bytes = std::vector<uint8_t>;
 // "*#", code, 32-bit little-endian length, payload, "#*".
 Bytes Frame(uint8_t code, const Bytes& payload = {});
 Bytes FrameWithLength(uint8_t code, uint32_t lengthField, const Bytes& payload = {});
+// The first seven bytes alone: "*#", code, the length field.
+Bytes FrameHead(uint8_t code, uint32_t lengthField);
 Bytes Text(const std::string& s);
 
 class TcpClient {

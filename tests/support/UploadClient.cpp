@@ -42,14 +42,7 @@ std::optional<TransferAnswer> Announce(TcpClient& tool, uint8_t code, const std:
 bool SendFileData(TcpClient& tool, uint8_t code, const Bytes& content, uint64_t from,
                   uint64_t stopAfter) {
     uint64_t length = content.size() - std::min<uint64_t>(from, content.size());
-    Bytes head = {'*',
-                  '#',
-                  code,
-                  uint8_t(length),
-                  uint8_t(length >> 8),
-                  uint8_t(length >> 16),
-                  uint8_t(length >> 24)};
-    if (!tool.Send(head)) return false;
+    if (!tool.Send(FrameHead(code, uint32_t(length)))) return false;
     uint64_t send = std::min(length, stopAfter);
     constexpr uint64_t kChunk = 64 * 1024;
     for (uint64_t at = 0; at < send; at += kChunk) {

@@ -127,9 +127,11 @@ TEST_F(UploadTest, NamesWithDirectoriesStayInTheReceivingDirectory) {
     EXPECT_EQ(tool.Receive(9).size(), 9u);
 
     EXPECT_EQ(ReadHostBytes(Card() / "videotemp" / "x"), content);
-    for (const auto& entry : fs::recursive_directory_iterator(dir_.Path()))
-        if (entry.is_regular_file() && ReadHostBytes(entry.path()) == content)
+    for (const auto& entry : fs::recursive_directory_iterator(dir_.Path())) {
+        if (entry.is_regular_file() && ReadHostBytes(entry.path()) == content) {
             EXPECT_EQ(entry.path(), Card() / "videotemp" / "x");
+        }
+    }
     EXPECT_FALSE(fs::exists("/etc/x") && ReadHostBytes("/etc/x") == content);
 }
 
