@@ -166,6 +166,15 @@ void RestorePlaybackAfterUpload(Player& player) {
 
 }  // namespace
 
+void EndSessionUpload(Player& player, const char* reason) {
+    auto& net = player.network;
+    if (!net.uploadInProgress.load()) return;
+    player.transferStatus.Clear();
+    const std::string_view why = reason;
+    if ((why == "peer closed" || why == "error") && net.uploadInProgress.exchange(false))
+        RestorePlaybackAfterUpload(player);
+}
+
 const char* RunControlSession(Player& player, Socket socket, const Endpoint& peer, SessionMode mode,
                               MediaCleanup* cleanup) {
     auto& net = player.network;
@@ -180,11 +189,7 @@ const char* RunControlSession(Player& player, Socket socket, const Endpoint& pee
     }
     if (mode == SessionMode::PcTool) net.pcConnected = false;
     if (mode == SessionMode::ServerLink) net.serverConnected = false;
-    // A peer that went away mid-upload leaves playback stopped; a session
-    // ended by silence leaves it to the next upload, as the board does.
-    std::string_view why = reason;
-    if ((why == "peer closed" || why == "error") && net.uploadInProgress.exchange(false))
-        RestorePlaybackAfterUpload(player);
+    EndSessionUpload(player, reason);
     player.events.Emit("session-close",
                        {{"transport", "tcp"}, {"peer", peer.ToString()}, {"reason", reason}});
     return reason;

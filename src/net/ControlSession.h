@@ -23,4 +23,11 @@ enum class SessionMode { PcTool = 0, ServerLink = 1, Text = 2 };
 const char* RunControlSession(Player& player, Socket socket, const Endpoint& peer, SessionMode mode,
                               MediaCleanup* cleanup = nullptr);
 
+// What a session's end leaves of an upload it was running: the status
+// icons go (the tool may have left between two files, with the spinner
+// still up), and a peer that closed or broke the connection mid-upload
+// gives playback back. A session ended by silence leaves the hold to the
+// next upload.
+void EndSessionUpload(Player& player, const char* reason);
+
 }  // namespace led
