@@ -106,7 +106,7 @@ void OnInstallPointTestPicture(Request& r) {
     for (const auto& name : names) {
         const std::string path = JoinBoardPath(kPointTestUploads, name);
         if (name == dated || fs.IsDirectory(path)) continue;
-        if (fs.Exists(kPointTestPicture)) fs.Remove(kPointTestPicture);
+        // The move replaces the old picture, so a move that fails keeps it.
         if (fs.MoveFile(path, kPointTestPicture)) {
             r.player.events.Emit("point-test-picture", {{"from", path}});
         } else {

@@ -47,7 +47,13 @@ Kind KindOf(const DeviceFs& fs, const std::string& boardPath, uint64_t* size = n
     if (ec) return Kind::Other;
     if (stdfs::is_directory(status)) return Kind::Directory;
     if (!stdfs::is_regular_file(status)) return Kind::Other;
-    if (size) *size = stdfs::file_size(*host, ec);
+    if (size) {
+        // A size that cannot be read is not a file to copy: unchecked, it
+        // would read as the largest size and fail the import for space.
+        const std::optional<uint64_t> bytes = fs.FileSize(boardPath);
+        if (!bytes) return Kind::Other;
+        *size = *bytes;
+    }
     return Kind::File;
 }
 
