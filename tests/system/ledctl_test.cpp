@@ -146,6 +146,15 @@ TEST_F(LedctlTest, ScreenOffDeletesSchedulesOnlyWithYes) {
     EXPECT_FALSE(std::filesystem::exists(Table("poweronoff.dat")));
     EXPECT_EQ(Ledctl({"screen", "on"}).status, 0);
     EXPECT_TRUE(player_->WaitForEvent("control", {{"transport", "udp"}, {"code", 29}}));
+    // A power schedule shorter than one record deletes the file: that is
+    // what the tool waits for, not the bytes it sent.
+    std::ofstream(Table("poweronoff.dat"), std::ios::binary)
+        << std::string("\x08\x00\x00\x12\x00\x00", 6);
+    const auto shortSchedule = dir_.Path() / "short.dat";
+    std::ofstream(shortSchedule, std::ios::binary) << std::string("\x08\x00", 2);
+    ToolRun deleted = Ledctl({"send-file", "power-schedule", shortSchedule.string()});
+    EXPECT_EQ(deleted.status, 0) << deleted.error;
+    EXPECT_FALSE(std::filesystem::exists(Table("poweronoff.dat")));
 }
 
 TEST_F(LedctlTest, MessageIsShownAndLogged) {
@@ -226,7 +235,6 @@ TEST_F(LedctlTest, FailuresAndBadCommandLinesHaveTheirExitStatus) {
     ToolRun silent = Ledctl({"--timeout", "1", "raw", "93"});
     EXPECT_EQ(silent.status, 1);
     EXPECT_EQ(silent.out["ok"], false);
-
 
     // Nobody on the port.
     ToolRun nobody = Ledctl({"--tcp-port", "1", "reboot"});

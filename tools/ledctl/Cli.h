@@ -46,7 +46,6 @@ public:
     // A line for people; not printed with --json.
     void Line(const std::string& text) const;
     nlohmann::json& Result() { return result_; }
-    bool Json() const { return target_.json; }
 
 private:
     const Target& target_;

@@ -30,11 +30,6 @@ std::string Describe(const DeviceDescription& d) {
     return text;
 }
 
-uint32_t U32(const Bytes& p, size_t at) {
-    return uint32_t(p[at]) | uint32_t(p[at + 1]) << 8 | uint32_t(p[at + 2]) << 16 |
-           uint32_t(p[at + 3]) << 24;
-}
-
 // The clock payload: 32-bit year, then month, day, hour, minute, second.
 Bytes ClockPayload(const std::tm& t) {
     uint32_t year = uint32_t(t.tm_year + 1900);
@@ -122,7 +117,7 @@ void AddInfo(Commands& c) {
         Frame space = udp.Request(host, port, 44, {}, "the storage space (44)");
         if (space.payload.size() < 9) throw Failure("the storage answer is too short");
         bool sd = space.payload[0] == 1;
-        uint32_t total = U32(space.payload, 1), free = U32(space.payload, 5);
+        uint32_t total = ReadU32(&space.payload[1]), free = ReadU32(&space.payload[5]);
         r["storage"] = {{"place", sd ? "sd" : "flash"}, {"totalMB", total}, {"freeMB", free}};
         c.out.Line(std::string("storage: ") + (sd ? "SD card" : "flash") + ", " +
                    std::to_string(free) + " of " + std::to_string(total) + " MB free");
@@ -130,7 +125,7 @@ void AddInfo(Commands& c) {
         TcpSession tcp = c.target.Tcp();
         Frame size = tcp.Request(115, {}, "the screen size (115)");
         if (size.payload.size() < 8) throw Failure("the screen size answer is too short");
-        uint32_t width = U32(size.payload, 0), height = U32(size.payload, 4);
+        uint32_t width = ReadU32(&size.payload[0]), height = ReadU32(&size.payload[4]);
         r["screen"] = {{"width", width}, {"height", height}};
         c.out.Line("screen: " + std::to_string(width) + "x" + std::to_string(height));
     });

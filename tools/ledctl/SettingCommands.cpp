@@ -88,16 +88,19 @@ void WaitUntil(Commands& c, F&& done, const std::string& failure) {
 // relayed writes are acknowledged before the player has done them.
 void WriteAndConfirm(Commands& c, const SettingsFile& f, const Bytes& bytes) {
     std::string what = std::string("the file ") + f.file;
+    // A power schedule shorter than one record only deletes the file.
+    const bool deletes = f.setCode == 39 && bytes.size() < 3;
     {
         TcpSession tcp = c.target.Tcp();
-        if (f.setCode == 39 && bytes.size() < 3)
-            tcp.Send(39, bytes);  // only deletes the file, and answers nothing
+        if (deletes)
+            tcp.Send(39, bytes);  // and answers nothing
         else
             tcp.RequestAck(uint8_t(f.setCode), bytes, what);
     }
     if (f.getCode < 0) return;
+    const Bytes expected = deletes ? Bytes{} : bytes;
     WaitUntil(
-        c, [&] { return ReadFileBytes(f, c.target) == bytes; },
+        c, [&] { return ReadFileBytes(f, c.target) == expected; },
         "the player acknowledged " + what + " but does not hold it");
 }
 
@@ -111,6 +114,10 @@ auto Parsed(F&& parse) {
     }
 }
 
+bool FileEmpty(Commands& c, const char* name) {
+    return ReadFileBytes(FindFile(name, false), c.target).empty();
+}
+
 // Writes that drop a schedule the name does not mention: refused without
 // --yes when the player holds such a schedule.
 void RequireYesWhenHeld(Commands& c, bool yes, std::initializer_list<const char*> files,
@@ -118,14 +125,9 @@ void RequireYesWhenHeld(Commands& c, bool yes, std::initializer_list<const char*
     if (yes) return;
     std::string held;
     for (const char* name : files)
-        if (!ReadFileBytes(FindFile(name, false), c.target).empty())
-            held += held.empty() ? name : std::string(" and ") + name;
+        if (!FileEmpty(c, name)) held += held.empty() ? name : std::string(" and ") + name;
     if (!held.empty())
         throw UsageError(action + " deletes the player's " + held + "; add --yes to go ahead");
-}
-
-bool FileEmpty(Commands& c, const char* name) {
-    return ReadFileBytes(FindFile(name, false), c.target).empty();
 }
 
 const char* BrightnessTypeName(int type) {

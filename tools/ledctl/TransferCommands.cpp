@@ -180,11 +180,6 @@ void AddMessage(Commands& c) {
     });
 }
 
-uint32_t U32(const Bytes& p, size_t at) {
-    return uint32_t(p[at]) | uint32_t(p[at + 1]) << 8 | uint32_t(p[at + 2]) << 16 |
-           uint32_t(p[at + 3]) << 24;
-}
-
 void AddCapture(Commands& c) {
     auto* sub = c.app.add_subcommand(
         "capture",
@@ -205,7 +200,7 @@ void AddCapture(Commands& c) {
             throw Failure("the player sent no capture (this player may not capture its screen)");
         if (head.size() < 8 || head[0] != '*' || head[1] != '#' || head[2] != 151)
             throw Failure("the capture answer does not start with its head: " + Hex(head));
-        uint32_t size = U32(head, 3);
+        uint32_t size = ReadU32(&head[3]);
         // Written beside the target and renamed: a broken transfer leaves no half file.
         fs::path target = *output, partial = target;
         partial += ".part";

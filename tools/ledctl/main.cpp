@@ -8,8 +8,6 @@
 // Exit status: 0 when the player answered as expected, 1 when it did not (or
 // could not be reached), 2 when the command line cannot be used.
 
-#include <unistd.h>
-
 #include <iostream>
 
 #include "Cli.h"

@@ -8,10 +8,6 @@ namespace {
 
 constexpr size_t kHeadSize = 7;
 
-uint32_t ReadU32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 bool IsStart(const uint8_t* p) { return p[0] == '*' && p[1] == '#'; }
 bool IsEnd(const uint8_t* p) { return p[0] == '#' && p[1] == '*'; }
 

@@ -43,6 +43,11 @@ std::optional<Frame> ExtractFrame(Bytes& stream, size_t maxPayload = 16u << 20);
 // and its final "#*" (and the optional 0x00 after it).
 std::optional<Frame> DecodeDatagram(ByteView datagram);
 
+// The little-endian 32-bit number at `p`, as every length and size travels.
+inline uint32_t ReadU32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
 // "2a 23 04" style, for printing raw answers.
 std::string Hex(ByteView bytes);
 // Reads "2a2304", "2a 23 04" or "2a:23:04"; nothing on odd digits or other characters.

@@ -28,9 +28,6 @@ public:
     // the time-out passes first.
     Bytes ReceiveBytes(size_t count, Millis timeout);
 
-    Millis Timeout() const { return timeout_; }
-    const Socket& Raw() const { return socket_; }
-
 private:
     Socket socket_;
     Millis timeout_;

@@ -28,8 +28,6 @@ public:
     Frame Request(const std::string& host, uint16_t port, uint8_t code, ByteView payload,
                   const std::string& what);
 
-    Millis Timeout() const { return timeout_; }
-
 private:
     Socket socket_;
     Millis timeout_;
