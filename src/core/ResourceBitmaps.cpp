@@ -1,5 +1,6 @@
 #include "core/ResourceBitmaps.h"
 
+#include "core/TransferStatus.h"
 #include "platform/display/Canvas.h"
 #include "platform/text/Fonts.h"
 
@@ -73,13 +74,13 @@ struct Bitmaps {
 const Surface* ResourceBitmap(int number) {
     static const Bitmaps bitmaps;
     switch (number) {
-        case 138: return &bitmaps.copying;
-        case 0x83: return &bitmaps.spinner[0];
-        case 0x84: return &bitmaps.spinner[1];
-        case 0x86: return &bitmaps.spinner[2];
-        case 0x87: return &bitmaps.spinner[3];
-        case 0x88: return &bitmaps.failed;
-        case 0x89: return &bitmaps.finished;
+        case kIconReceiving: return &bitmaps.copying;
+        case kIconSpinner0: return &bitmaps.spinner[0];
+        case kIconSpinner1: return &bitmaps.spinner[1];
+        case kIconSpinner2: return &bitmaps.spinner[2];
+        case kIconSpinner3: return &bitmaps.spinner[3];
+        case kIconFailed: return &bitmaps.failed;
+        case kIconFinished: return &bitmaps.finished;
         default: return nullptr;
     }
 }

@@ -5,6 +5,7 @@
 #include "core/Player.h"
 #include "core/ScreenText.h"
 #include "program/ProgramControl.h"
+#include "program/ScreenPower.h"
 
 namespace led {
 
@@ -18,11 +19,7 @@ void HoldPlaybackForCard(Player& player) {
 }
 
 void ResumePlaybackAfterCard(Player& player) {
-    for (Layer layer : {Layer::Normal, Layer::Osd}) {
-        LayerState& state = player.LayerOf(layer);
-        state.currentIndex = -1;
-        state.programFinished = true;
-    }
+    RestartBothLayers(player);
     auto& hold = player.playback.hold;
     hold.suspend[0] = 0;
     hold.suspend[1] = 0;

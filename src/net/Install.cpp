@@ -10,13 +10,14 @@
 #include <set>
 
 #include "core/Player.h"
-#include "storage/FontDirectory.h"
 #include "net/Manifest.h"
 #include "net/Transfer.h"
 #include "program/PlaylistReader.h"
 #include "program/ProgramControl.h"
+#include "program/ScreenPower.h"
 #include "screen/CardExchange.h"
 #include "storage/Files.h"
+#include "storage/FontDirectory.h"
 
 namespace led {
 namespace {
@@ -24,7 +25,6 @@ namespace {
 constexpr const char* kUpdateFiles = "\\NAND\\upfiles\\";
 constexpr const char* kUpdateList = "\\nand\\exelist.dat";
 constexpr const char* kFontReceiving = "\\nand\\fonttemp\\";
-constexpr const char* kFonts = "\\nand\\font\\";
 constexpr const char* kReceivedFontList = kFontDirectoryStaging;
 constexpr const char* kFontList = kFontDirectory;
 constexpr const char* kMovedFontList = "\\nand\\font\\FontDir.xml";
@@ -45,14 +45,6 @@ std::string Lower(std::string text) {
 std::string LastComponent(const std::string& path) {
     size_t cut = path.find_last_of("/\\");
     return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-void ResetProgramMarkers(Player& player) {
-    for (Layer layer : {Layer::Normal, Layer::Osd}) {
-        LayerState& state = player.LayerOf(layer);
-        state.currentIndex = -1;
-        state.programFinished = true;
-    }
 }
 
 // The finished icon for a second, then the status corner is cleared.
@@ -154,7 +146,7 @@ void InstallPrograms(Player& player, TransferContext& transfer, bool quiet) {
         }
         if (!quiet) player.fs.Remove(files::kCurProg);
     }
-    ResetProgramMarkers(player);
+    RestartBothLayers(player);
 
     int read = ReadPlaylist(player, paths.playlist);
     auto lists = player.Programs();
@@ -187,8 +179,8 @@ void InstallFonts(Player& player, const TransferContext& transfer,
     MergeFontDirectory(fs, kReceivedFontList, kFontList);
     std::vector<std::string> unmoved;
     if (transfer.type == 2) {
-        CreateDirectories(fs, kFonts);
-        unmoved = MoveReceivedFiles(fs, kFontReceiving, kFonts);
+        CreateDirectories(fs, kFontFolder);
+        unmoved = MoveReceivedFiles(fs, kFontReceiving, kFontFolder);
     }
     ReadPlaylist(player, player.Storage()->paths.playlist);
     ShowFinished(player);

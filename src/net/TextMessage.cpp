@@ -6,6 +6,7 @@
 
 #include "core/Player.h"
 #include "platform/display/Canvas.h"
+#include "platform/text/Encoding.h"
 #include "render/TextArea.h"
 
 namespace led {
@@ -24,24 +25,6 @@ std::u16string TextOf(std::span<const uint8_t> payload) {
     return text;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | c >> 12);
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | c >> 18);
-        out += char(0x80 | (c >> 12 & 0x3F));
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string Utf8Of(std::u16string_view text) {
     std::string out;
@@ -53,7 +36,7 @@ std::string Utf8Of(std::u16string_view text) {
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;
         }
-        AppendUtf8(out, c);
+        out += CodePointToUtf8(c);
     }
     return out;
 }

@@ -9,13 +9,13 @@
 
 #include "core/StoragePaths.h"
 #include "net/Command.h"
+#include "storage/FontDirectory.h"
 
 namespace led {
 namespace {
 
 constexpr const char* kUpdateFiles = "\\NAND\\upfiles\\";
 constexpr const char* kFontReceiving = "\\nand\\fonttemp\\";
-constexpr const char* kFonts = "\\nand\\font\\";
 constexpr const char* kTestPicture = "\\Storage Card\\table\\test\\";
 constexpr size_t kPiece = 4096;
 
@@ -37,7 +37,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 TransferDirs DirectoriesOfType(const StoragePaths& paths, int type) {
     switch (type) {
         case 1: return {kUpdateFiles, "", ""};
-        case 2: return {kFontReceiving, kFonts, ""};
+        case 2: return {kFontReceiving, kFontFolder, ""};
         case 66: return {kTestPicture, "", ""};
         default: break;
     }

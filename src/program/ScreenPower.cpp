@@ -13,6 +13,14 @@ void StopBothLayers(Player& player) {
     StopOSDProgram(player, player.LayerOf(Layer::Osd).areaCount.load());
 }
 
+void RestartBothLayers(Player& player) {
+    for (Layer layer : {Layer::Normal, Layer::Osd}) {
+        LayerState& state = player.LayerOf(layer);
+        state.currentIndex = -1;
+        state.programFinished = true;
+    }
+}
+
 void SetScreenPowerState(Player& player, bool on, const char* source) {
     auto& hold = player.playback.hold;
     if (!on) {

@@ -10,6 +10,8 @@ class Player;
 
 // Stops the normal and the OSD program (each with its usual time limit).
 void StopBothLayers(Player& player);
+// Tells each layer's scheduler to start afresh from its first program.
+void RestartBothLayers(Player& player);
 // Off: brightness type 0 and both layers stopped. On: the brightness type
 // read again from brighttype.dat (1 without it), the current brightness sent
 // to the card, and each layer's scheduler told to start afresh. `source`

@@ -7,6 +7,7 @@
 #include "core/Player.h"
 #include "core/WorkerThread.h"
 #include "program/ProgramControl.h"
+#include "program/ScreenPower.h"
 
 namespace led {
 namespace {
@@ -52,11 +53,7 @@ bool StopTestPattern(Player& player) {
         return false;
     }
     player.SleepOrStop(kSeeStopMs);
-    for (Layer layer : {Layer::Normal, Layer::Osd}) {
-        LayerState& L = player.LayerOf(layer);
-        L.currentIndex = -1;
-        L.programFinished = true;
-    }
+    RestartBothLayers(player);
     player.events.Emit("test-pattern", {{"action", "stop"}});
     return true;
 }

@@ -20,7 +20,6 @@ constexpr int kNoticeShownMs = 4000;
 constexpr int kBeforeCopyMs = 500;
 constexpr int kBeforeRereadMs = 300;
 constexpr int kFinishedShownMs = 1000;
-constexpr int kCopyingLabel = 138;
 
 void TestLog(Player& player, const char* text) {
     player.boot.testLog.Append(files::kRebootRec, text, player.clock.Now());
@@ -68,7 +67,7 @@ void DiskInserted(Player& player) {
     }
 
     if (Window* main = MainWindowOf(player))
-        DrawResourceBitmap(*main, 0, 16, 64, 16, kCopyingLabel);
+        DrawResourceBitmap(*main, 0, 16, 64, 16, kIconReceiving);
     player.SleepOrStop(kBeforeCopyMs);
     const ImportOutcome outcome = ImportPrograms(player);
     if (outcome.kind == ImportOutcome::Kind::Imported) {
@@ -83,7 +82,7 @@ void DiskInserted(Player& player) {
     player.SleepOrStop(kBeforeRereadMs);
     RereadPlaylist(player);
     if (Window* main = MainWindowOf(player)) {
-        DrawResourceBitmap(*main, 0, 16, 64, 16, kCopyingLabel);
+        DrawResourceBitmap(*main, 0, 16, 64, 16, kIconReceiving);
         player.SleepOrStop(kFinishedShownMs);
         FillBlack(*main);
         player.SleepOrStop(kFinishedShownMs);
