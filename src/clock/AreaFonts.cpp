@@ -4,20 +4,25 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "platform/fs/DeviceFs.h"
 #include "platform/text/Fonts.h"
+#include "storage/Files.h"
 #include "storage/FontDirectory.h"
 
 namespace led {
 
 AreaFonts::AreaFonts(const DeviceFs& fs, const std::vector<std::string>& faces) {
+    // Each face once: every look-up reads the whole font directory.
+    std::set<std::string> looked;
     for (const std::string& face : faces) {
+        if (!looked.insert(face).second) continue;
         bool matched = false;
         const std::string file = FindFontFile(fs, face, kFontDirectory, &matched);
         if (matched) Add(fs, file);
     }
-    Add(fs, std::string(kFontFolder) + "SIMSUN");
+    Add(fs, files::kFontSimsun);
 }
 
 AreaFonts::~AreaFonts() {

@@ -121,7 +121,7 @@ void RunTokenTextArea(const AreaContext& c, int type, const ClockLikeTexts& text
     if (sensor && item.valveEnabled) drawer.SetValve(item.valve, uint32_t(item.valveColour));
     const Rect frame = window->Frame();
     Surface bitmap(frame.width, frame.height);
-    std::vector<Point> positions;
+    std::vector<Point> positions, written;
     DrawEverySecond(c, texts.cycleText, [&] {
         context.now = c.services.clock.Now();
         if (sensor) context.sensor = SelectSensorValue(*c.services.sensors.Readings(), type, item);
@@ -130,7 +130,9 @@ void RunTokenTextArea(const AreaContext& c, int type, const ClockLikeTexts& text
         drawer.Draw(canvas, context, osdText ? &positions : nullptr);
         if (osdText) {
             for (Point& p : positions) p = {p.x + c.area.left, p.y + c.area.top};
-            UpdateOsdPositions(fs, type, positions);
+            // The file lives on flash: written again only when a run moved.
+            if (positions != written && UpdateOsdPositions(fs, type, positions))
+                written = positions;
             return;
         }
         auto painter = window->Paint();

@@ -14,7 +14,6 @@
 namespace led {
 
 class DeviceFs;
-class ImageCodec;
 struct LocalTime;
 struct LocaleNames;
 

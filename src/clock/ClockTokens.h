@@ -16,10 +16,6 @@ namespace led {
 struct LocaleNames;
 struct SensorReadings;
 
-// Letters that make a token after "%" in any area's template; a template
-// run ending in "%" joins the next run's first letter only if it is one.
-inline constexpr const char* kTokenLetters = "ABCEFHIMNRSWYabdjmnopruwy";
-
 // The clock's calendar time: `now` shifted by the item's difference (type 0
 // subtracts, any other adds), days carrying into the date.
 LocalTime ShiftTime(const LocalTime& now, const TimeDifference& difference);

@@ -42,7 +42,6 @@ public:
         hasValve_ = true;
     }
 
-    const std::vector<TextRun>& Runs() const { return runs_; }
     uint32_t Mask() const { return mask_; }
 
 private:

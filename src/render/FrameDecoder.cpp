@@ -2,6 +2,8 @@
 
 #include <spdlog/spdlog.h>
 
+#include "render/PictureFile.h"
+
 namespace led {
 
 FrameDecoder::FrameDecoder(const ImageCodec& codec, const DeviceFs& fs, Colour background)
@@ -17,9 +19,7 @@ FrameDecoder::~FrameDecoder() {
 }
 
 ImageResult FrameDecoder::Decode(const std::string& boardPath) const {
-    auto host = fs_.Resolve(boardPath);
-    if (!host) return ImageResult::Failure(ImageError::CannotOpen);
-    return codec_.Load(*host, background_);
+    return LoadBoardImage(codec_, fs_, boardPath, background_);
 }
 
 void FrameDecoder::Prefetch(const std::string& boardPath) {

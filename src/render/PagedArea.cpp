@@ -11,6 +11,7 @@
 #include "platform/image/ImageCodec.h"
 #include "render/AreaFrame.h"
 #include "render/ItemEffects.h"
+#include "render/PictureFile.h"
 #include "render/effects/Effects.h"
 
 namespace led {
@@ -45,9 +46,7 @@ public:
 
 private:
     std::optional<Surface> Load(const AreaContext& c, const std::string& path) {
-        auto host = c.services.fs.Resolve(path);
-        ImageResult loaded =
-            host ? codec_.Load(*host, background_) : ImageResult::Failure(ImageError::CannotOpen);
+        ImageResult loaded = LoadBoardImage(codec_, c.services.fs, path, background_);
         if (loaded) return std::move(loaded.picture);
         if (reported_.insert(path).second) spdlog::warn("page {}: {}", path, loaded.Message());
         return std::nullopt;

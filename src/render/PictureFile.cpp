@@ -16,18 +16,21 @@ bool ConvertBitmapTo32(const Surface& bitmap, const DeviceFs& fs, const std::str
     return fs.WriteFile(boardPath, file);
 }
 
-ImageResult LoadPictureFile(const ImageCodec& codec, const DeviceFs& fs,
-                            const std::string& boardPath, Colour background) {
+ImageResult LoadBoardImage(const ImageCodec& codec, const DeviceFs& fs,
+                           const std::string& boardPath, Colour background) {
     auto hostPath = fs.Resolve(boardPath);
     if (!hostPath) return ImageResult::Failure(ImageError::CannotOpen);
-    ImageResult picture = codec.Load(*hostPath, background);
+    return codec.Load(*hostPath, background);
+}
+
+ImageResult LoadPictureFile(const ImageCodec& codec, const DeviceFs& fs,
+                            const std::string& boardPath, Colour background) {
+    ImageResult picture = LoadBoardImage(codec, fs, boardPath, background);
     if (!picture || picture.format != ImageFormat::Bmp || picture.bitsPerPixel != 8) return picture;
     if (!ConvertBitmapTo32(picture.picture, fs, boardPath, 32))
         return ImageResult::Failure(ImageError::CannotOpen, ImageFormat::Bmp);
-    // Resolve again: the rewritten file is a new directory entry.
-    hostPath = fs.Resolve(boardPath);
-    if (!hostPath) return ImageResult::Failure(ImageError::CannotOpen);
-    return codec.Load(*hostPath, background);
+    // Resolved again: the rewritten file is a new directory entry.
+    return LoadBoardImage(codec, fs, boardPath, background);
 }
 
 }  // namespace led

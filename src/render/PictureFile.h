@@ -1,6 +1,7 @@
 #pragma once
 // Loading one picture item's file for the picture areas, with the board's
-// habit of rewriting 8-bit bitmaps as 32-bit ones the first time they show.
+// habit of rewriting 8-bit bitmaps as 32-bit ones the first time they show,
+// and the plain load the page and animation bodies use.
 
 #include <string>
 
@@ -17,6 +18,11 @@ namespace led {
 // write leaves the old picture in place.
 bool ConvertBitmapTo32(const Surface& bitmap, const DeviceFs& fs, const std::string& boardPath,
                        int bitsPerPixel = 32);
+
+// Loads the file at `boardPath` as it is; "cannot open" when the path does
+// not resolve.
+ImageResult LoadBoardImage(const ImageCodec& codec, const DeviceFs& fs,
+                           const std::string& boardPath, Colour background);
 
 // Loads the picture at `boardPath`. An 8-bit bitmap is first rewritten in
 // place as a 32-bit bitmap and loaded again from the new file; when either

@@ -95,7 +95,6 @@ public:
 
     size_t Position() const { return pos_; }
     void Seek(size_t pos) { pos_ = pos; }
-    int UnicodeSkipCount() const { return ucCount_; }
     void SetUnicodeSkipCount(int32_t n) { ucCount_ = std::clamp(n, 0, 16); }
 
     Token Next() {
